@@ -1,0 +1,38 @@
+# Two commands: `make run` and `make test`. Both install what is missing
+# (Debian packages), configure and build into build/.
+
+BUILD_DIR ?= build
+CMAKE_FLAGS ?=
+PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev \
+            xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue
+
+.PHONY: all setup configure build run test test-sanitize bench clean
+
+all: build
+
+setup:
+	@tools/setup.sh $(PACKAGES)
+
+$(BUILD_DIR)/build.ninja: | setup
+	cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS)
+
+configure: setup $(BUILD_DIR)/build.ninja
+
+build: configure
+	cmake --build $(BUILD_DIR)
+
+run: build
+	./$(BUILD_DIR)/miravel
+
+test: build
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize:
+	$(MAKE) test BUILD_DIR=build-sanitize CMAKE_FLAGS="-DMIRAVEL_SANITIZE=ON $(CMAKE_FLAGS)"
+
+bench: build
+	cmake --build $(BUILD_DIR) --target benchmarks
+
+clean:
+	rm -rf $(BUILD_DIR) build-sanitize
