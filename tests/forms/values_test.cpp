@@ -37,7 +37,7 @@ TEST(CheckedArithmetic, LongRaisesOverflowAtItsBounds) {
 
 TEST(Colours, ComponentsSystemColoursAndRgb) {
     EXPECT_EQ(forms::rgb(0, 0, 0), Long(0));
-    EXPECT_EQ(forms::rgb(255, 1, 9).value(), 0x0001FF);
+    EXPECT_EQ(forms::rgb(255, 1, 9).value(), 0x0901FF);
     EXPECT_EQ(forms::rgb(9, 1, 255).value(), 0xFF0109);
     EXPECT_EQ(forms::red(Long(0xFF0109)), 9);
     EXPECT_EQ(forms::green(Long(0xFF0109)), 1);
