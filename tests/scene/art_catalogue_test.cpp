@@ -124,21 +124,26 @@ TEST(ArtCatalogue, ColoursEachPictureUses) {
 TEST(ArtCatalogue, AncouSeeThroughCheckerWithNavy) {
     const Picture p = picture("ancou1");
     EXPECT_EQ(count([&](int x, int y) { return p.transparent(x, y); }), 16);
-    // Over the box the see-through pixels span, one square colour of the
-    // checker is transparent and the other navy.
-    int left = N, right = -1, top = N, bottom = -1, parity = -1;
+    // A checker: the see-through pixels all sit on one square colour, each
+    // touches another corner to corner, and whatever lies between two of them
+    // in a row or a column is navy.
+    int parity = -1;
     for (int y = 0; y < N; ++y)
-        for (int x = 0; x < N; ++x)
-            if (p.transparent(x, y)) {
-                left = std::min(left, x), right = std::max(right, x);
-                top = std::min(top, y), bottom = std::max(bottom, y);
-                parity = (x + y) % 2;
+        for (int x = 0; x < N; ++x) {
+            if (!p.transparent(x, y)) continue;
+            if (parity < 0) parity = (x + y) % 2;
+            EXPECT_EQ((x + y) % 2, parity) << x << ',' << y;
+            EXPECT_TRUE((x > 0 && y > 0 && p.transparent(x - 1, y - 1)) ||
+                        (x < N - 1 && y > 0 && p.transparent(x + 1, y - 1)) ||
+                        (x > 0 && y < N - 1 && p.transparent(x - 1, y + 1)) ||
+                        (x < N - 1 && y < N - 1 && p.transparent(x + 1, y + 1)))
+                << x << ',' << y << " stands alone";
+            if (x + 2 < N && p.transparent(x + 2, y)) {
+                EXPECT_EQ(p.colour(x + 1, y), navy) << x + 1 << ',' << y;
             }
-    ASSERT_GE(right, left);
-    for (int y = top; y <= bottom; ++y)
-        for (int x = left; x <= right; ++x) {
-            if ((x + y) % 2 == parity) EXPECT_TRUE(p.transparent(x, y)) << x << ',' << y;
-            else EXPECT_EQ(p.colour(x, y), navy) << x << ',' << y;
+            if (y + 2 < N && p.transparent(x, y + 2)) {
+                EXPECT_EQ(p.colour(x, y + 1), navy) << x << ',' << y + 1;
+            }
         }
 }
 
@@ -237,6 +242,25 @@ TEST(ArtOrientation, KelpStandsOnANarrowStalk) {
         for (int y = 8; y < 24; ++y) middle += opaqueInRow(p, y);
         EXPECT_LT(opaqueInRow(p, N - 1) * 16, middle) << control;
         EXPECT_GT(opaqueInRow(p, N - 1), 0) << control;
+    }
+}
+
+TEST(ArtOrientation, TurtleFacesLeft) {
+    // The head is teal, the shell cyan: over the upper body the teal lies to
+    // the left of the cyan.
+    for (const char* control : {"kame1", "kame2"}) {
+        const Picture p = picture(control);
+        double tealX = 0, cyanX = 0;
+        int teals = 0, cyans = 0;
+        for (int y = 0; y < N / 2; ++y)
+            for (int x = 0; x < N; ++x) {
+                if (p.transparent(x, y)) continue;
+                if (p.colour(x, y) == teal) tealX += x, ++teals;
+                if (p.colour(x, y) == cyan) cyanX += x, ++cyans;
+            }
+        ASSERT_GT(teals, 0) << control;
+        ASSERT_GT(cyans, 0) << control;
+        EXPECT_LT(tealX / teals + 4, cyanX / cyans) << control;
     }
 }
 
