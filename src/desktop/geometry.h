@@ -1,0 +1,36 @@
+#pragma once
+
+#include "forms/twips.h"
+#include "scene/form1.h"
+
+#include <QRect>
+
+namespace miravel::desktop {
+
+// Twips to the logical pixels Qt lays out in; edges round the way the core's
+// toPixels does, so a control and its repaint area cover the same pixels.
+inline QRect toQRect(const forms::TwipRect& area) {
+    const forms::PixelRect r = forms::toPixels(area);
+    return {r.x, r.y, r.width, r.height};
+}
+
+// The sunken frame of the scene panel, in pixels on each side.
+inline constexpr int PanelFrame = 2;
+
+// The panel (HAIKEI1) in the window, frame included.
+inline QRect panelOuterRect(const Form1& form) { return toQRect(form.HAIKEI1.area()); }
+
+// The panel's inner area, where its children live; origin at its top-left.
+inline QRect panelInnerRect(const Form1& form) {
+    const QRect outer = panelOuterRect(form);
+    const int frame = form.HAIKEI1.sunken() ? PanelFrame : 0;
+    return {0, 0, outer.width() - 2 * frame, outer.height() - 2 * frame};
+}
+
+// Where the inner area's origin lies in the window.
+inline QPoint panelInnerOrigin(const Form1& form) {
+    const int frame = form.HAIKEI1.sunken() ? PanelFrame : 0;
+    return panelOuterRect(form).topLeft() + QPoint(frame, frame);
+}
+
+} // namespace miravel::desktop

@@ -1,0 +1,115 @@
+#include "desktop/main_window.h"
+
+#include "desktop/geometry.h"
+#include "desktop/palette_colour.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QPixmap>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace miravel::desktop {
+
+namespace {
+
+// Buttons are 17 pixels high: the desktop's usual font would clip the captions.
+constexpr int ButtonFontPixels = 11;
+constexpr int ListFontPixels = 12;
+
+} // namespace
+
+QIcon windowIcon(const forms::Picture& picture) {
+    const QImage image = QImage(reinterpret_cast<const uchar*>(picture.argb()), forms::Picture::Size,
+                                forms::Picture::Size, QImage::Format_ARGB32)
+                             .copy();
+    QIcon icon;
+    for (const int scale : {1, 2, 4, 8}) {
+        icon.addPixmap(QPixmap::fromImage(image.scaled(image.size() * scale, Qt::IgnoreAspectRatio,
+                                                       Qt::FastTransformation)));
+    }
+    return icon;
+}
+
+MainWindow::MainWindow(Form1& form, Perform perform, QWidget* parent)
+    : QWidget(parent), form_(form), perform_(std::move(perform)) {
+    setWindowTitle(QStringLiteral("Form1"));
+    setWindowIcon(desktop::windowIcon(form.icon()));
+    setFixedSize(forms::toPixels(Form1::InnerWidth), forms::toPixels(Form1::InnerHeight));
+    QPalette background = palette();
+    background.setColor(QPalette::Window, toQColor(forms::ButtonFace));
+    setPalette(background);
+    setAutoFillBackground(true);
+
+    panel_ = new ScenePanel(form, this);
+    clear_ = makeButton(form.Command2);
+    time_ = makeButton(form.JIKOKU);
+    end_ = makeButton(form.Command3);
+    connect(clear_, &QPushButton::clicked, this, [this] { perform_([this] { form_.Command2.click(); }); });
+    connect(time_, &QPushButton::clicked, this, [this] { perform_([this] { form_.JIKOKU.click(); }); });
+    connect(end_, &QPushButton::clicked, this, [this] { perform_([this] { form_.Command3.click(); }); });
+
+    scenes_ = new QComboBox(this);
+    scenes_->setObjectName(QString::fromStdString(form.SelectBg.name()));
+    scenes_->setEditable(false);
+    for (const std::string_view item : form.SelectBg.items()) {
+        scenes_->addItem(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
+    }
+    scenes_->setPlaceholderText(QString());
+    scenes_->setCurrentIndex(-1);
+    scenes_->setGeometry(toQRect(form.SelectBg.area()));
+    QFont listFont = scenes_->font();
+    listFont.setPixelSize(ListFontPixels);
+    scenes_->setFont(listFont);
+    connect(scenes_, &QComboBox::activated, this,
+            [this](int index) { perform_([this, index] { form_.SelectBg.choose(static_cast<std::size_t>(index)); }); });
+
+    // Tab order follows TabIndex; the painted picture boxes inside the panel take no focus here.
+    std::vector<std::pair<int, QWidget*>> stops{{form.HAIKEI1.tabIndex(), panel_},
+                                                {form.Command2.tabIndex(), clear_},
+                                                {form.Command3.tabIndex(), end_},
+                                                {form.JIKOKU.tabIndex(), time_},
+                                                {form.SelectBg.tabIndex(), scenes_}};
+    std::stable_sort(stops.begin(), stops.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < stops.size(); ++i) QWidget::setTabOrder(stops[i - 1].second, stops[i].second);
+    stops.front().second->setFocus();
+}
+
+QPushButton* MainWindow::makeButton(const forms::CommandButton& button) {
+    auto* widget = new QPushButton(QString::fromStdString(button.caption()), this);
+    widget->setObjectName(QString::fromStdString(button.name()));
+    widget->setGeometry(toQRect(button.area()));
+    widget->setAutoDefault(false);
+    QFont font = widget->font();
+    font.setPixelSize(ButtonFontPixels);
+    widget->setFont(font);
+    widget->setVisible(button.visible());
+    return widget;
+}
+
+void MainWindow::repaint(const forms::PictureBox* container, const forms::TwipRect& area) {
+    const QRect pixels = toQRect(area);
+    if (container == &form_.HAIKEI1) {
+        panel_->invalidate(pixels);
+        return;
+    }
+    if (container == nullptr) {
+        // On the window itself: the panel's own background changed, or something
+        // lying over it; whatever overlaps the inner area is painted afresh.
+        const QRect inWindow = pixels & panelOuterRect(form_);
+        if (!inWindow.isEmpty()) panel_->invalidate(inWindow.translated(-panelInnerOrigin(form_)));
+        update(pixels);
+        return;
+    }
+    // Inside a picture box in the panel: map through the box's place.
+    panel_->invalidate(pixels.translated(toQRect(container->area()).topLeft()));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    emit closed();
+}
+
+} // namespace miravel::desktop

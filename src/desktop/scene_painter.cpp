@@ -1,0 +1,136 @@
+#include "desktop/scene_painter.h"
+
+#include "desktop/geometry.h"
+#include "desktop/palette_colour.h"
+#include "scene/layout.h"
+
+#include <cmath>
+#include <type_traits>
+#include <vector>
+
+namespace miravel::desktop {
+
+namespace {
+
+// The panel's children in definition order, windowless first, then windowed.
+struct Children {
+    std::vector<const forms::VisibleControl*> windowless;
+    std::vector<const forms::PictureBox*> windowed;
+};
+
+Children childrenOf(const Form1& form) {
+    Children children;
+    for (const layout::Row& row : layout::Rows) {
+        if (row.container != &Form1::HAIKEI1) continue;
+        std::visit(
+            [&](auto member) {
+                using Kind = std::remove_cvref_t<decltype(form.*member)>;
+                if constexpr (std::is_same_v<Kind, forms::PictureBox>) {
+                    children.windowed.push_back(&(form.*member));
+                } else if constexpr (std::is_same_v<Kind, forms::ControlArray<forms::Image>>) {
+                    // Looking an element up changes nothing; the array only lacks a const lookup.
+                    auto& array = const_cast<forms::ControlArray<forms::Image>&>(form.*member);
+                    if (const forms::Image* element = array.find(row.index)) children.windowless.push_back(element);
+                } else if constexpr (std::is_base_of_v<forms::VisibleControl, Kind>) {
+                    children.windowless.push_back(&(form.*member));
+                }
+            },
+            row.member);
+    }
+    return children;
+}
+
+} // namespace
+
+ScenePainter::ScenePainter() : clockFont_(forms::Font{.face = "Curlz MT", .points = 9.75, .italic = true}) {}
+
+const QImage& ScenePainter::imageOf(const forms::Picture& picture) {
+    auto found = images_.find(&picture);
+    if (found == images_.end()) {
+        const QImage wrapped(reinterpret_cast<const uchar*>(picture.argb()), forms::Picture::Size,
+                             forms::Picture::Size, QImage::Format_ARGB32);
+        // Alpha is 0 or 0xFF, so premultiplying changes no pixel; it only makes drawing cheaper.
+        found = images_.emplace(&picture, wrapped.convertToFormat(QImage::Format_ARGB32_Premultiplied)).first;
+    }
+    return found->second;
+}
+
+void ScenePainter::paint(QPainter& painter, const Form1& form) {
+    const QRect inner = panelInnerRect(form);
+    painter.save();
+    // Pictures are scaled pixel for pixel, never blurred.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setClipRect(inner, Qt::IntersectClip);
+    painter.fillRect(inner, toQColor(form.HAIKEI1.backColor()));
+
+    // Walking 59 rows is cheaper than any cache that would have to follow the form.
+    const Children children = childrenOf(form);
+    for (const forms::VisibleControl* control : children.windowless) {
+        if (!control->visible()) continue;
+        if (const auto* image = dynamic_cast<const forms::Image*>(control)) {
+            paintImage(painter, *image);
+        } else if (const auto* label = dynamic_cast<const forms::Label*>(control)) {
+            paintLabel(painter, *label);
+        }
+    }
+    for (const forms::PictureBox* box : children.windowed) {
+        if (box->visible()) paintPictureBox(painter, *box);
+    }
+    painter.restore();
+}
+
+void ScenePainter::paintImage(QPainter& painter, const forms::Image& image) {
+    if (!image.picture()) return;
+    const QRect area = toQRect(image.area());
+    const QImage& picture = imageOf(*image.picture());
+    if (image.stretch()) {
+        painter.drawImage(area, picture);
+    } else {
+        // Natural size from the top-left, within the control's own area.
+        painter.save();
+        painter.setClipRect(area, Qt::IntersectClip);
+        painter.drawImage(QRect(area.topLeft(), picture.size()), picture);
+        painter.restore();
+    }
+}
+
+void ScenePainter::paintLabel(QPainter& painter, const forms::Label& label) {
+    const QRect area = toQRect(label.area());
+    painter.fillRect(area, toQColor(label.backColor()));
+    const QString text = QString::fromStdString(label.caption());
+    if (text.isEmpty()) return;
+    painter.save();
+    painter.setClipRect(area, Qt::IntersectClip);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setFont(clockFont_.fontFor(text, area.size()));
+    painter.setPen(toQColor(label.foreColor()));
+    painter.drawText(area.adjusted(ClockFont::Margin, 0, -ClockFont::Margin, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                     text);
+    painter.restore();
+}
+
+void ScenePainter::paintPictureBox(QPainter& painter, const forms::PictureBox& box) {
+    const QRect area = toQRect(box.area());
+    painter.save();
+    painter.setClipRect(area, Qt::IntersectClip);
+    painter.fillRect(area, toQColor(box.backColor()));
+    if (box.picture()) {
+        const QImage& picture = imageOf(*box.picture());
+        painter.drawImage(QRect(area.topLeft(), picture.size()), picture);
+    }
+    painter.restore();
+}
+
+QImage ScenePainter::render(const Form1& form, qreal devicePixelRatio) {
+    const QRect inner = panelInnerRect(form);
+    QImage image(static_cast<int>(std::ceil(inner.width() * devicePixelRatio)),
+                 static_cast<int>(std::ceil(inner.height() * devicePixelRatio)), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    paint(painter, form);
+    return image;
+}
+
+} // namespace miravel::desktop

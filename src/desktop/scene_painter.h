@@ -1,0 +1,41 @@
+#pragma once
+
+#include "desktop/clock_font.h"
+#include "scene/form1.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <unordered_map>
+
+namespace miravel::desktop {
+
+// Paints the scene panel's inner area from the model, in logical pixels with
+// the origin at the inner area's top-left: the background, the windowless
+// children (label and images) in definition order, then the windowed picture
+// boxes over all of them, everything clipped to the inner area. Hidden
+// controls draw nothing. Holds no animation state, only caches: each picture
+// converted once, the clock's font sizes.
+class ScenePainter {
+public:
+    ScenePainter();
+
+    void paint(QPainter& painter, const Form1& form);
+
+    // The inner area rendered at a device pixel ratio: an image of physical
+    // pixels, pictures scaled nearest-pixel so they stay crisp.
+    QImage render(const Form1& form, qreal devicePixelRatio = 1.0);
+
+    // The image drawn for a picture; converted on first use.
+    const QImage& imageOf(const forms::Picture& picture);
+
+private:
+    void paintImage(QPainter& painter, const forms::Image& image);
+    void paintLabel(QPainter& painter, const forms::Label& label);
+    void paintPictureBox(QPainter& painter, const forms::PictureBox& box);
+
+    std::unordered_map<const forms::Picture*, QImage> images_;
+    ClockFont clockFont_;
+};
+
+} // namespace miravel::desktop

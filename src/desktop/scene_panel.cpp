@@ -1,0 +1,54 @@
+#include "desktop/scene_panel.h"
+
+#include "desktop/geometry.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <qdrawutil.h>
+
+#include <cmath>
+
+namespace miravel::desktop {
+
+ScenePanel::ScenePanel(const Form1& form, QWidget* parent) : QWidget(parent), form_(form) {
+    setObjectName(QStringLiteral("HAIKEI1"));
+    setGeometry(panelOuterRect(form));
+    // A picture box takes the focus in turn, as the window's first stop.
+    setFocusPolicy(Qt::TabFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ScenePanel::invalidate(const QRect& innerArea) {
+    const QRect area = innerArea & panelInnerRect(form_);
+    if (area.isEmpty()) return;
+    dirty_ += area;
+    update(area.translated(panelInnerOrigin(form_) - panelOuterRect(form_).topLeft()));
+}
+
+const QImage& ScenePanel::updateBacking(qreal devicePixelRatio) {
+    const QRect inner = panelInnerRect(form_);
+    const QSize physical(static_cast<int>(std::ceil(inner.width() * devicePixelRatio)),
+                         static_cast<int>(std::ceil(inner.height() * devicePixelRatio)));
+    if (backing_.size() != physical || backing_.devicePixelRatio() != devicePixelRatio) {
+        backing_ = QImage(physical, QImage::Format_ARGB32_Premultiplied);
+        backing_.setDevicePixelRatio(devicePixelRatio);
+        dirty_ = inner;
+    }
+    if (!dirty_.isEmpty()) {
+        QPainter painter(&backing_);
+        painter.setClipRegion(dirty_);
+        painter_.paint(painter, form_);
+        dirty_ = QRegion();
+    }
+    return backing_;
+}
+
+void ScenePanel::paintEvent(QPaintEvent*) {
+    const QImage& scene = updateBacking(devicePixelRatioF());
+    QPainter painter(this);
+    const int frame = form_.HAIKEI1.sunken() ? PanelFrame : 0;
+    painter.drawImage(QPoint(frame, frame), scene);
+    if (frame > 0) qDrawWinPanel(&painter, rect(), palette(), /*sunken=*/true);
+}
+
+} // namespace miravel::desktop

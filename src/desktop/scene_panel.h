@@ -1,0 +1,43 @@
+#pragma once
+
+#include "desktop/scene_painter.h"
+#include "scene/form1.h"
+
+#include <QImage>
+#include <QRegion>
+#include <QWidget>
+
+namespace miravel::desktop {
+
+// The scene panel (HAIKEI1) on screen: a sunken frame around the painted
+// inner area. The scene is painted into a backing image of physical pixels,
+// only where the model reported a change, and the image is copied to the
+// screen, so pictures stay crisp at any device pixel ratio.
+class ScenePanel : public QWidget {
+    Q_OBJECT
+public:
+    ScenePanel(const Form1& form, QWidget* parent = nullptr);
+
+    // An area of the inner area, in logical pixels, that must be painted afresh.
+    void invalidate(const QRect& innerArea);
+
+    // What is waiting to be painted into the backing image.
+    const QRegion& dirtyRegion() const { return dirty_; }
+
+    // Brings the backing image up to date for a device pixel ratio: rebuilt
+    // whole when the ratio or size changed, else repainted where dirty.
+    const QImage& updateBacking(qreal devicePixelRatio);
+
+    ScenePainter& scenePainter() { return painter_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const Form1& form_;
+    ScenePainter painter_;
+    QImage backing_;
+    QRegion dirty_;
+};
+
+} // namespace miravel::desktop

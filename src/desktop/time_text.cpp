@@ -1,0 +1,33 @@
+#include "desktop/time_text.h"
+
+#include <QTime>
+
+namespace miravel::desktop {
+
+QString timeFormatWithoutZone(const QString& format) {
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == u'\'') quoted = !quoted;
+        if (quoted || c != u't') {
+            out += c;
+            continue;
+        }
+        // The zone and the spaces around it go; one space stays between what was on either side.
+        while (i + 1 < format.size() && format[i + 1] == u't') ++i;
+        while (!out.isEmpty() && out.back().isSpace()) out.chop(1);
+        while (i + 1 < format.size() && format[i + 1].isSpace()) ++i;
+        if (!out.isEmpty() && i + 1 < format.size()) out += u' ';
+    }
+    return out.trimmed();
+}
+
+std::function<std::string(forms::TimeOfDay)> localeTimeText(const QLocale& locale) {
+    const QString format = timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat));
+    return [locale, format](forms::TimeOfDay time) {
+        return locale.toString(QTime(time.hour, time.minute, time.second), format).toStdString();
+    };
+}
+
+} // namespace miravel::desktop
