@@ -17,7 +17,7 @@ namespace {
 
 // Buttons are 17 pixels high: the desktop's usual font would clip the captions.
 constexpr int ButtonFontPixels = 11;
-constexpr int ListFontPixels = 12;
+constexpr int ListFontPixels = 11;
 
 } // namespace
 

@@ -55,6 +55,15 @@ const QImage& ScenePainter::imageOf(const forms::Picture& picture) {
     return found->second;
 }
 
+const QImage& ScenePainter::imageOf(const forms::Picture& picture, QSize size) {
+    const ScaledKey key{&picture, size.width(), size.height()};
+    auto found = scaled_.find(key);
+    if (found == scaled_.end()) {
+        found = scaled_.emplace(key, imageOf(picture).scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation)).first;
+    }
+    return found->second;
+}
+
 void ScenePainter::paint(QPainter& painter, const Form1& form) {
     const QRect inner = panelInnerRect(form);
     painter.save();
@@ -83,10 +92,12 @@ void ScenePainter::paint(QPainter& painter, const Form1& form) {
 void ScenePainter::paintImage(QPainter& painter, const forms::Image& image) {
     if (!image.picture()) return;
     const QRect area = toQRect(image.area());
-    const QImage& picture = imageOf(*image.picture());
     if (image.stretch()) {
-        painter.drawImage(area, picture);
+        // Scaled to the logical size first, then drawn 1:1 in logical pixels:
+        // at any device pixel ratio each logical pixel is one whole block.
+        painter.drawImage(area.topLeft(), imageOf(*image.picture(), area.size()));
     } else {
+        const QImage& picture = imageOf(*image.picture());
         // Natural size from the top-left, within the control's own area.
         painter.save();
         painter.setClipRect(area, Qt::IntersectClip);

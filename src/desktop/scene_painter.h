@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <map>
+#include <tuple>
 #include <unordered_map>
 
 namespace miravel::desktop {
@@ -28,13 +30,25 @@ public:
 
     // The image drawn for a picture; converted on first use.
     const QImage& imageOf(const forms::Picture& picture);
+    // The same scaled nearest-pixel to a size in logical pixels.
+    const QImage& imageOf(const forms::Picture& picture, QSize size);
 
 private:
     void paintImage(QPainter& painter, const forms::Image& image);
     void paintLabel(QPainter& painter, const forms::Label& label);
     void paintPictureBox(QPainter& painter, const forms::PictureBox& box);
 
+    struct ScaledKey {
+        const forms::Picture* picture;
+        int width;
+        int height;
+        friend bool operator<(const ScaledKey& a, const ScaledKey& b) {
+            return std::tie(a.picture, a.width, a.height) < std::tie(b.picture, b.width, b.height);
+        }
+    };
+
     std::unordered_map<const forms::Picture*, QImage> images_;
+    std::map<ScaledKey, QImage> scaled_;
     ClockFont clockFont_;
 };
 
