@@ -14,11 +14,19 @@ QString timeFormatWithoutZone(const QString& format) {
             out += c;
             continue;
         }
-        // The zone and the spaces around it go; one space stays between what was on either side.
+        // The zone and the spaces around it go; one space stays if it separated
+        // what is on either side.
         while (i + 1 < format.size() && format[i + 1] == u't') ++i;
-        while (!out.isEmpty() && out.back().isSpace()) out.chop(1);
-        while (i + 1 < format.size() && format[i + 1].isSpace()) ++i;
-        if (!out.isEmpty() && i + 1 < format.size()) out += u' ';
+        bool spaced = false;
+        while (!out.isEmpty() && out.back().isSpace()) {
+            out.chop(1);
+            spaced = true;
+        }
+        while (i + 1 < format.size() && format[i + 1].isSpace()) {
+            ++i;
+            spaced = true;
+        }
+        if (spaced && !out.isEmpty() && i + 1 < format.size()) out += u' ';
     }
     return out.trimmed();
 }
