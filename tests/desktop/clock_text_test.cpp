@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QTime>
 
 #include <algorithm>
@@ -50,7 +52,12 @@ TEST(ClockFont, TimeFitsTheLabelBoxAndStaysReadable) {
     ASSERT_EQ(box, QSize(49, 17));
     ClockFont clockFont(form.CLOCK.font());
     EXPECT_EQ(clockFont.preferredPixelSize(), 13); // 9.75 points at 96 dots per inch
-    EXPECT_TRUE(clockFont.fontFor(QStringLiteral("1:00:00"), box).italic());
+    const QFont font = clockFont.fontFor(QStringLiteral("1:00:00"), box);
+    EXPECT_TRUE(font.italic());
+    // The decorative stand-in when it is installed, not the plain default.
+    if (QFontDatabase::families().contains(QStringLiteral("Comic Neue"))) {
+        EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("Comic Neue"));
+    }
     for (const char* text : {"1:00:00", "12:34:56", "00:00:00", "88:88:88", "11:11:11 PM", "12:58:59 AM"}) {
         SCOPED_TRACE(text);
         const QFont font = clockFont.fontFor(QString::fromLatin1(text), box);

@@ -123,5 +123,18 @@ TEST_F(WindowTest, ModelChangesRepaintOnlyTheChangedArea) {
     EXPECT_FALSE(differences(before, after).isEmpty());
 }
 
+TEST_F(WindowTest, ARunTimeErrorIsReportedByNumberAndDescription) {
+    ASSERT_TRUE(session.start());
+    ::testing::internal::CaptureStderr();
+    session.perform([] { throw forms::RuntimeError::overflow(); });
+    const std::string reported = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(reported, "Miravel: Run-time error '6': Overflow\n");
+    EXPECT_TRUE(session.failed());
+    // Nothing more reaches the form after the error.
+    bool ran = false;
+    session.perform([&] { ran = true; });
+    EXPECT_FALSE(ran);
+}
+
 } // namespace
 } // namespace miravel::desktop
