@@ -42,7 +42,9 @@ TEST(TimeFormat, ClockCaptionIsTheLocalesTimeWithoutZone) {
         EXPECT_TRUE(caption.contains(QStringLiteral("13")) || caption.contains(QStringLiteral("1:")));
         // Nothing of the zone.
         const QString zone = QDateTime::currentDateTime().timeZoneAbbreviation();
-        if (!zone.isEmpty()) EXPECT_FALSE(caption.contains(zone)) << caption.toStdString();
+        if (!zone.isEmpty()) {
+            EXPECT_FALSE(caption.contains(zone)) << caption.toStdString();
+        }
     }
 }
 

@@ -32,11 +32,10 @@ TEST_F(WindowTest, HasTheFixedClientSizeAndTitle) {
 
 TEST_F(WindowTest, ControlsSitWhereTheLayoutPutsThem) {
     EXPECT_EQ(window.panel().geometry(), QRect(8, 8, 129, 145));
-    EXPECT_EQ(window.clearButton().geometry(), toQRect(form.Command2.area()));
-    EXPECT_EQ(window.timeButton().geometry(), toQRect(form.JIKOKU.area()));
-    EXPECT_EQ(window.endButton().geometry(), toQRect(form.Command3.area()));
-    EXPECT_EQ(window.sceneList().geometry(), toQRect(form.SelectBg.area()));
+    EXPECT_EQ(window.clearButton().geometry(), QRect(9, 160, 41, 17));
     EXPECT_EQ(window.timeButton().geometry(), QRect(52, 160, 41, 17));
+    EXPECT_EQ(window.endButton().geometry(), QRect(96, 160, 41, 17));
+    EXPECT_EQ(window.sceneList().geometry(), QRect(8, 184, 97, 20));
     EXPECT_EQ(window.clearButton().text(), QStringLiteral("clear"));
     EXPECT_EQ(window.timeButton().text(), QStringLiteral("time"));
     EXPECT_EQ(window.endButton().text(), QStringLiteral("end"));
