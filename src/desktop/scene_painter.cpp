@@ -28,9 +28,9 @@ Children childrenOf(const Form1& form) {
                 if constexpr (std::is_same_v<Kind, forms::PictureBox>) {
                     children.windowed.push_back(&(form.*member));
                 } else if constexpr (std::is_same_v<Kind, forms::ControlArray<forms::Image>>) {
-                    // Looking an element up changes nothing; the array only lacks a const lookup.
-                    auto& array = const_cast<forms::ControlArray<forms::Image>&>(form.*member);
-                    if (const forms::Image* element = array.find(row.index)) children.windowless.push_back(element);
+                    if (const forms::Image* element = (form.*member).find(row.index)) {
+                        children.windowless.push_back(element);
+                    }
                 } else if constexpr (std::is_base_of_v<forms::VisibleControl, Kind>) {
                     children.windowless.push_back(&(form.*member));
                 }

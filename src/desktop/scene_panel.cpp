@@ -43,12 +43,18 @@ const QImage& ScenePanel::updateBacking(qreal devicePixelRatio) {
     return backing_;
 }
 
-void ScenePanel::paintEvent(QPaintEvent*) {
+void ScenePanel::paintEvent(QPaintEvent* event) {
     const QImage& scene = updateBacking(devicePixelRatioF());
     QPainter painter(this);
     const int frame = form_.HAIKEI1.sunken() ? PanelFrame : 0;
     painter.drawImage(QPoint(frame, frame), scene);
     if (frame > 0) qDrawWinPanel(&painter, rect(), palette(), /*sunken=*/true);
+    if (paintObserver_) {
+        long long logical = 0;
+        for (const QRect& rect : event->region()) logical += static_cast<long long>(rect.width()) * rect.height();
+        const qreal ratio = devicePixelRatioF();
+        paintObserver_(std::llround(static_cast<qreal>(logical) * ratio * ratio));
+    }
 }
 
 } // namespace miravel::desktop

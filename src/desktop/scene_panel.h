@@ -7,6 +7,8 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <functional>
+
 namespace miravel::desktop {
 
 // The scene panel (HAIKEI1) on screen: a sunken frame around the painted
@@ -30,6 +32,9 @@ public:
 
     ScenePainter& scenePainter() { return painter_; }
 
+    // Told after each paint how many device pixels it covered.
+    void setPaintObserver(std::function<void(long long devicePixels)> observer) { paintObserver_ = std::move(observer); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -38,6 +43,7 @@ private:
     ScenePainter painter_;
     QImage backing_;
     QRegion dirty_;
+    std::function<void(long long)> paintObserver_;
 };
 
 } // namespace miravel::desktop

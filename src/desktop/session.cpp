@@ -21,9 +21,12 @@ Session::Session(Form1& form, TraceLog* trace, Driver::Clock clock) : form_(form
         window_->repaint(container, area);
     });
     if (trace) {
-        form_.setEventObserver([trace](std::string_view control, std::string_view event) {
-            trace->record(control, event);
+        form_.setEventObserver([this, trace](std::string_view control, std::string_view event) {
+            // A choice is replayable only with what was chosen.
+            const bool choice = control == form_.SelectBg.name();
+            trace->record(control, event, choice ? std::string_view(form_.SelectBg.text()) : std::string_view());
         });
+        window_->panel().setPaintObserver([trace](long long devicePixels) { trace->recordPaint(devicePixels); });
     }
     // End comes from inside a handler: leave it first, then close. A run-time
     // error also ends the form, and its report decides the status instead.

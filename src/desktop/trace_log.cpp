@@ -36,17 +36,31 @@ bool TraceLog::open(const QString& path) {
     return file_ != nullptr;
 }
 
-void TraceLog::record(std::string_view control, std::string_view event) {
+void TraceLog::record(std::string_view control, std::string_view event, std::string_view text) {
     if (!file_) return;
-    char ms[32];
-    std::snprintf(ms, sizeof ms, "%.3f", static_cast<double>(since_.nsecsElapsed()) / 1e6);
-    std::string line = "{\"ms\": ";
-    line += ms;
-    line += ", \"handler\": \"";
+    std::string line = ", \"handler\": \"";
     appendEscaped(line, control);
     line += '_';
     appendEscaped(line, event);
+    if (!text.empty()) {
+        line += "\", \"text\": \"";
+        appendEscaped(line, text);
+    }
     line += "\"}\n";
+    write(line);
+}
+
+void TraceLog::recordPaint(long long devicePixels) {
+    if (!file_) return;
+    std::string line = ", \"painted\": " + std::to_string(devicePixels) + "}\n";
+    write(line);
+}
+
+// Puts the time in front of the line's fields and writes it out.
+void TraceLog::write(std::string& line) {
+    char ms[40];
+    std::snprintf(ms, sizeof ms, "{\"ms\": %.3f", static_cast<double>(since_.nsecsElapsed()) / 1e6);
+    line.insert(0, ms);
     std::fputs(line.c_str(), file_);
     std::fflush(file_);
 }

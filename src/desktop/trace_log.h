@@ -9,7 +9,10 @@
 namespace miravel::desktop {
 
 // One JSON line per handler run, {"ms": <since start>, "handler": "KAME_Timer"},
-// flushed at once: whoever reads it may kill the program at any moment.
+// with the list's text for a choice ("text": "The deep sea") so that a run can
+// be replayed, and one line per paint of the scene panel with the device
+// pixels it covered ({"ms": ..., "painted": 1024}). Each line is flushed at
+// once: whoever reads it may kill the program at any moment.
 class TraceLog {
 public:
     TraceLog() = default;
@@ -21,9 +24,12 @@ public:
     bool open(const QString& path);
     bool isOpen() const { return file_ != nullptr; }
 
-    void record(std::string_view control, std::string_view event);
+    void record(std::string_view control, std::string_view event, std::string_view text = {});
+    void recordPaint(long long devicePixels);
 
 private:
+    void write(std::string& line);
+
     std::FILE* file_ = nullptr;
     QElapsedTimer since_;
 };

@@ -202,6 +202,10 @@ public:
         auto it = elements_.find(index);
         return it == elements_.end() ? nullptr : &it->second;
     }
+    const T* find(int index) const {
+        auto it = elements_.find(index);
+        return it == elements_.end() ? nullptr : &it->second;
+    }
     T& operator()(int index) {
         if (T* element = find(index)) return *element;
         throw RuntimeError(340, "Control array element '" + std::to_string(index) + "' doesn't exist");
