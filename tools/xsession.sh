@@ -1,0 +1,104 @@
+# Shared by the scripts that drive the real program on a private X server:
+# source it, then start_xvfb, start_miravel, and act as a user would.
+#
+# Sets DISPLAY, XVFB_PID, APP_PID, WINDOW and the window's X, Y; cleans up
+# on exit whatever it started. Expects WORK to name a scratch directory.
+
+XVFB_PID=
+APP_PID=
+WINDOW=
+
+xsession_cleanup() {
+    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    [ -n "$XVFB_PID" ] && wait "$XVFB_PID" 2>/dev/null
+    return 0
+}
+
+require_tools() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || { echo "$tool is missing (the Makefile's setup installs it)" >&2; return 2; }
+    done
+}
+
+# Polls a command every 50 ms until it succeeds or the time (in tenths of a second) runs out.
+poll() {
+    local tenths=$1; shift
+    local i
+    for ((i = 0; i < tenths * 2; i++)); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# A private X server on the first free display from :90 (screen size optional).
+start_xvfb() {
+    local screen=${1:-640x480x24}
+    local n
+    for ((n = 90; n < 140; n++)); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        # Up, or gone (another server took the display first).
+        poll 50 eval '[ -S "/tmp/.X11-unix/X$n" ] || ! kill -0 "$XVFB_PID" 2>/dev/null'
+        if [ -S "/tmp/.X11-unix/X$n" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
+            export DISPLAY=":$n"
+            unset WAYLAND_DISPLAY
+            export QT_QPA_PLATFORM=xcb # whatever the environment says, these scripts want the real window
+            return 0
+        fi
+        kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; XVFB_PID=
+    done
+    return 1
+}
+
+# Starts the program with the given arguments and waits for its window.
+start_miravel() {
+    local bin=$1; shift
+    "$bin" "$@" >"$WORK/out.log" 2>"$WORK/err.log" &
+    APP_PID=$!
+    WINDOW=$(timeout 15 xdotool search --sync --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1)
+    [ -n "$WINDOW" ] || { cat "$WORK/err.log" >&2; return 1; }
+    eval "$(xdotool getwindowgeometry --shell "$WINDOW")" # X, Y, WIDTH, HEIGHT
+}
+
+# Window places in logical pixels, from the layout's twips (15 to a pixel).
+# The scale factor (QT_SCALE_FACTOR) multiplies them.
+scaled() { awk -v v="$1" -v s="${QT_SCALE_FACTOR:-1}" 'BEGIN { printf "%d", v * s }'; }
+
+# Presses a button by its caption: "clear", "time" or "end".
+press() {
+    local x
+    case $1 in
+    clear) x=28 ;;
+    time) x=72 ;;
+    end) x=116 ;;
+    *) echo "press: no button \"$1\"" >&2; return 2 ;;
+    esac
+    xdotool mousemove --window "$WINDOW" "$(scaled "$x")" "$(scaled 168)" click 1
+}
+
+# Chooses a scene from the list as a person would: open it, go to the top,
+# step down to the entry, take it.
+choose() {
+    local steps
+    case $1 in
+    "The universe") steps=0 ;;
+    "The deep sea") steps=1 ;;
+    "Eternity") steps=2 ;;
+    *) echo "choose: no entry \"$1\"" >&2; return 2 ;;
+    esac
+    xdotool mousemove --window "$WINDOW" "$(scaled 56)" "$(scaled 194)" click 1
+    sleep 0.3
+    xdotool key Home
+    local i
+    for ((i = 0; i < steps; i++)); do xdotool key Down; done
+    xdotool key Return
+}
+
+# A screenshot of the window's client area.
+screenshot() {
+    import -window "$WINDOW" "$1" 2>/dev/null
+}
