@@ -5,6 +5,7 @@
 #include "scene/form1.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -28,6 +29,11 @@ struct Options {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The trace and the driver both count from here, so the trace shows how
+    // long start-up took and its times convert to the virtual clock's exactly.
+    QElapsedTimer started;
+    started.start();
+
     Options options;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
@@ -61,7 +67,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(MIRAVEL_VERSION));
 
     miravel::desktop::TraceLog trace;
-    if (options.trace && !trace.open(QString::fromLocal8Bit(options.trace->c_str()))) {
+    if (options.trace && !trace.open(QString::fromLocal8Bit(options.trace->c_str()), started)) {
         std::fprintf(stderr, "miravel: cannot write the trace file '%s'\n", options.trace->c_str());
         return 1;
     }
@@ -73,7 +79,11 @@ int main(int argc, char** argv) {
         miravel::desktop::reportRuntimeError(error);
         return 1;
     }
-    miravel::desktop::Session session(*form, trace.isOpen() ? &trace : nullptr);
+    const miravel::desktop::Driver::Clock clock = [started] {
+        return static_cast<double>(started.nsecsElapsed()) / 1e6;
+    };
+    miravel::desktop::Session session(*form, trace.isOpen() ? &trace : nullptr, clock);
     if (!session.start()) return 1;
+    trace.recordVirtualZero(session.driver().offset());
     return QApplication::exec();
 }

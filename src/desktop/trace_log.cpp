@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <chrono>
 #include <string>
 
 namespace miravel::desktop {
@@ -30,10 +31,24 @@ TraceLog::~TraceLog() {
 }
 
 bool TraceLog::open(const QString& path) {
+    QElapsedTimer now;
+    now.start();
+    return open(path, now);
+}
+
+bool TraceLog::open(const QString& path, const QElapsedTimer& since) {
     if (file_) std::fclose(file_);
     file_ = std::fopen(QFile::encodeName(path).constData(), "w");
-    since_.start();
-    return file_ != nullptr;
+    since_ = since;
+    if (!file_) return false;
+    // Read right before the line's own "ms", so the two stand for one moment.
+    const auto wall = std::chrono::system_clock::now().time_since_epoch();
+    char line[64];
+    std::snprintf(line, sizeof line, ", \"wall\": %.3f}\n",
+                  static_cast<double>(std::chrono::duration_cast<std::chrono::microseconds>(wall).count()) / 1e3);
+    std::string text = line;
+    write(text);
+    return true;
 }
 
 void TraceLog::record(std::string_view control, std::string_view event, std::string_view text) {
@@ -53,6 +68,14 @@ void TraceLog::record(std::string_view control, std::string_view event, std::str
 void TraceLog::recordPaint(long long devicePixels) {
     if (!file_) return;
     std::string line = ", \"painted\": " + std::to_string(devicePixels) + "}\n";
+    write(line);
+}
+
+void TraceLog::recordVirtualZero(double ms) {
+    if (!file_) return;
+    char field[48];
+    std::snprintf(field, sizeof field, ", \"virtual_zero\": %.3f}\n", ms);
+    std::string line = field;
     write(line);
 }
 

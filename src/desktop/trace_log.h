@@ -13,21 +13,32 @@ namespace miravel::desktop {
 // be replayed, and one line per paint of the scene panel with the device
 // pixels it covered ({"ms": ..., "painted": 1024}). Each line is flushed at
 // once: whoever reads it may kill the program at any moment.
+//
+// Two lines tie the trace to other clocks. The first carries the wall-clock
+// time, in milliseconds since the epoch, read together with its "ms", so that
+// the clock's refreshes can be held against the real second and the window's
+// first paint against the moment the program was started. Another says at
+// which "ms" the form's virtual clock stood at 0, so that every timer run can
+// be held against its ideal time.
 class TraceLog {
-public:
+  public:
     TraceLog() = default;
     TraceLog(const TraceLog&) = delete;
     TraceLog& operator=(const TraceLog&) = delete;
     ~TraceLog();
 
+    // Times are read from since, started by the caller; without it, from now.
     // False when the file cannot be written.
     bool open(const QString& path);
+    bool open(const QString& path, const QElapsedTimer& since);
     bool isOpen() const { return file_ != nullptr; }
 
     void record(std::string_view control, std::string_view event, std::string_view text = {});
     void recordPaint(long long devicePixels);
+    // The trace's "ms" at which the virtual clock read 0.
+    void recordVirtualZero(double ms);
 
-private:
+  private:
     void write(std::string& line);
 
     std::FILE* file_ = nullptr;
