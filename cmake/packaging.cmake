@@ -33,6 +33,13 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "A small desktop toy: a clock and three an
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Miravel developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The package carries the program without its debugging information.
+set(CPACK_STRIP_FILES ON)
+# Qt finds its windowing plugins at run time, so no library dependency names
+# them; without qt6-qpa-plugins the window cannot open. The clock prefers
+# Comic Neue and falls back to the default font.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-comic-neue")
 find_program(MIRAVEL_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(MIRAVEL_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
