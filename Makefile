@@ -28,6 +28,7 @@ test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: export LSAN_OPTIONS = suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0
 test-sanitize:
 	$(MAKE) test BUILD_DIR=build-sanitize CMAKE_FLAGS="-DMIRAVEL_SANITIZE=ON $(CMAKE_FLAGS)"
 
