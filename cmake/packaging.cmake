@@ -38,10 +38,15 @@ set(CPACK_STRIP_FILES ON)
 # Qt finds its windowing plugins at run time, so no library dependency names
 # them; without qt6-qpa-plugins the window cannot open. The clock prefers
 # Comic Neue and falls back to the default font.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-comic-neue")
 find_program(MIRAVEL_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(MIRAVEL_DPKG_SHLIBDEPS)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+    # Without dpkg-dev nothing reads the libraries the program links: name
+    # them, or the package installs on a machine that cannot run it.
+    set(_miravel_qt "${Qt6_VERSION_MAJOR}.${Qt6_VERSION_MINOR}")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6widgets6 (>= ${_miravel_qt}), libqt6gui6 (>= ${_miravel_qt}), libqt6core6 (>= ${_miravel_qt})")
 endif()
 include(CPack)
