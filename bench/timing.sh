@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Timing accuracy of the real program: every timer event keeps to its ideal
 # schedule (one Interval after its timer was enabled, then every Interval),
-# nothing drifts over a long run, the twentieth blink of "Eternity" comes on
+# nothing drifts over a long run, the nineteenth blink of "Eternity" comes on
 # time, and the shown clock changes soon after each wall-clock second.
 #
 # For each scene the program runs on a private X server with --trace; "time"
