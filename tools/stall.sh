@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Stall: proves that the real program, suspended for seconds and resumed,
+# neither bursts to catch up nor loses its rhythm. The deep sea runs with the
+# clock shown and a trace; some eight seconds in the process is stopped
+# (SIGSTOP) for three seconds, resumed, and runs on. From the trace, after the
+# resume every timer runs once, never twice within half its Interval, and then
+# keeps its Interval on average; from screenshots just before the stop and
+# just after the resume, the turtle moved only the steps of the time it was
+# running, not the twenty a burst would make. "end" then gives status 0.
+#
+# Usage: tools/stall.sh <path-to-miravel> [stop-seconds]
+set -u
+
+BIN=${1:?usage: stall.sh <path-to-miravel> [stop-seconds]}
+STOP_S=${2:-3}
+[ -x "$BIN" ] || { echo "stall: not an executable: $BIN" >&2; exit 2; }
+
+WORK=$(mktemp -d)
+. "$(dirname "$0")/xsession.sh"
+require_tools Xvfb xdotool import convert || exit 2
+trap '[ -n "$APP_PID" ] && kill -CONT "$APP_PID" 2>/dev/null; xsession_cleanup; rm -rf "$WORK"' EXIT
+trap 'exit 130' INT TERM
+
+fail() { echo "stall: FAIL: $*" >&2; exit 1; }
+say() { echo "stall: $*"; }
+now_ms() { date +%s%3N; }
+
+# The deep sea's timers and the clock's, with their Intervals in ms (the layout's).
+INTERVALS="JIKOKU1_Timer=100 KAME_Timer=150 ANCOU_Timer=300 COMBU_Timer=1000"
+STEP_PX=3.333 # a turtle step: 50 twips
+KAME_MS=150
+
+start_xvfb || fail "no X server could be started"
+start_miravel "$BIN" --trace "$WORK/trace.jsonl" || fail "no window named Form1 appeared"
+choose "The deep sea"
+press time
+say "deep sea with the clock on $DISPLAY"
+
+# The turtle's left edge in window pixels: the left of the bounding box of its
+# cyan shell, in the band of the panel where it swims (360 twips down, 33 px high).
+turtle_x() {
+    convert "$1" -crop 125x33+10+34 +repage -fill black +opaque '#00FFFF' -format '%@' info: |
+        awk -F'[x+]' '$1 > 0 && $1 < 125 { print $3 + 10; ok = 1 } END { exit !ok }'
+}
+
+sleep 8
+# Stop while the turtle is well inside the panel, so that neither a wrap to
+# the right edge nor the left edge's clipping can hide a jump.
+poll 80 eval 'screenshot "$WORK/probe.png" && x=$(turtle_x "$WORK/probe.png") && [ "$x" -ge 50 ] && [ "$x" -le 100 ]' ||
+    fail "the turtle never came into the middle of the panel"
+
+T_SHOT1=$(now_ms)
+screenshot "$WORK/before.png"
+kill -STOP "$APP_PID"
+T_STOP=$(now_ms)
+sleep "$STOP_S"
+kill -CONT "$APP_PID"
+T_CONT=$(now_ms)
+sleep 0.05
+screenshot "$WORK/after.png"
+T_SHOT2=$(now_ms)
+X_BEFORE=$(turtle_x "$WORK/before.png") || fail "no turtle before the stop"
+X_AFTER=$(turtle_x "$WORK/after.png") || fail "no turtle after the resume"
+
+sleep 8
+kill -0 "$APP_PID" 2>/dev/null || fail "the program died after the resume"
+press end
+poll 20 eval '! kill -0 "$APP_PID" 2>/dev/null' || fail "still running two seconds after \"end\""
+wait "$APP_PID"
+STATUS=$?
+APP_PID=
+[ "$STATUS" = 0 ] || { cat "$WORK/err.log" >&2; fail "exit status $STATUS after \"end\""; }
+
+# --- The turtle: only the steps of the running time between the two shots ---
+RUNNING_MS=$(((T_STOP - T_SHOT1) + (T_SHOT2 - T_CONT)))
+awk -v b="$X_BEFORE" -v a="$X_AFTER" -v step="$STEP_PX" -v run="$RUNNING_MS" -v kame="$KAME_MS" \
+    -v stopped="$((T_CONT - T_STOP))" '
+    BEGIN {
+        steps = (b - a) / step
+        # The ticks of the running time, the late tick of the resume, and a
+        # pixel of difference between the two frames of the turtle.
+        allowed = int(run / kame) + 2
+        printf "stall: turtle at x %d px before the stop, %d px after the resume: %.1f steps in %d ms of running (allowed %d; a burst would add %d)\n",
+            b, a, steps, run, allowed, int(stopped / kame)
+        if (steps < -0.5 || steps > allowed) { print "stall: FAIL: the turtle jumped"; exit 1 }
+    }' || exit 1
+
+# --- The trace: the gap, then each timer once and back in its rhythm ---
+awk -v intervals="$INTERVALS" -v stop_ms="$((T_CONT - T_STOP))" '
+    BEGIN {
+        n = split(intervals, pairs, " ")
+        for (i = 1; i <= n; i++) { split(pairs[i], kv, "="); interval[kv[1]] = kv[2] }
+    }
+    /"handler"/ {
+        match($0, /"ms": [0-9.]+/); t = substr($0, RSTART + 6, RLENGTH - 6) + 0
+        match($0, /"handler": "[^"]+"/); h = substr($0, RSTART + 12, RLENGTH - 13)
+        times[h, ++count[h]] = t
+        if (prev != "" && t - prev > gap) { gap = t - prev; resume = t }
+        prev = t
+    }
+    END {
+        if (gap < stop_ms * 0.9) { printf "stall: FAIL: no gap of %d ms in the trace (largest %.0f)\n", stop_ms, gap; exit 1 }
+        printf "stall: trace gap %.0f ms, resumed at %.0f ms\n", gap, resume
+        bad = 0
+        for (h in interval) {
+            iv = interval[h]; first = 0; closest = 1e9; before = 0
+            for (k = 1; k <= count[h]; k++) {
+                t = times[h, k]
+                if (t < resume) { before = k; continue }
+                if (!first) first = k
+                if (k > before + 1 && t - times[h, k - 1] < closest) closest = t - times[h, k - 1]
+            }
+            runs = count[h] - first + 1
+            if (!first || runs < 3) { printf "stall: FAIL: %s ran %d times after the resume\n", h, runs; bad = 1; continue }
+            # The first run after the resume against the last before it, then the rhythm.
+            lead = times[h, first] - resume
+            mean = (times[h, count[h]] - times[h, first + 1]) / (count[h] - first - 1)
+            printf "stall: %-14s Interval %4d ms: first run %3.0f ms after the resume, closest two runs %5.1f ms apart, then mean %6.1f ms over %d runs\n",
+                h, iv, lead, closest, mean, runs
+            if (closest < iv / 2) { printf "stall: FAIL: %s ran twice within half its Interval\n", h; bad = 1 }
+            if (lead > iv + 50) { printf "stall: FAIL: %s came late after the resume\n", h; bad = 1 }
+            if (mean < iv * 0.95 || mean > iv * 1.05) { printf "stall: FAIL: %s lost its rhythm\n", h; bad = 1 }
+        }
+        exit bad
+    }' "$WORK/trace.jsonl" || exit 1
+say "\"end\": exit status 0"
+say "all checks passed"
