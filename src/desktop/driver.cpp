@@ -33,7 +33,7 @@ void Driver::rearm() {
     timer_.start(armedDelay_);
 }
 
-void Driver::tick() {
+void Driver::catchUp() {
     double now = virtualNow();
     if (const std::optional<forms::Ms> due = scheduler_.nextDue()) {
         const double late = now - static_cast<double>(*due);
@@ -42,8 +42,12 @@ void Driver::tick() {
             now = static_cast<double>(*due);
         }
     }
+    scheduler_.advanceTo(static_cast<forms::Ms>(std::floor(now)));
+}
+
+void Driver::tick() {
     try {
-        scheduler_.advanceTo(static_cast<forms::Ms>(std::floor(now)));
+        catchUp();
     } catch (const forms::RuntimeError& error) {
         timer_.stop();
         if (onError_) onError_(error);

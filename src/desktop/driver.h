@@ -35,6 +35,10 @@ public:
 
     // Virtual time starts at the scheduler's present.
     void start();
+    // Runs what is due and brings virtual time up to now. Before a user's
+    // action, so that a timer it enables counts its Interval from the action,
+    // not from the last event. A run-time error is left to the caller.
+    void catchUp();
     // After anything that may have enabled or disabled a timer.
     void rearm();
     // The timer's expiry: runs what is due, then re-arms.

@@ -49,6 +49,7 @@ bool Session::start() {
 void Session::perform(const std::function<void()>& action) {
     if (failed_ || form_.ended()) return;
     try {
+        driver_->catchUp();
         action();
     } catch (const forms::RuntimeError& error) {
         fail(error);

@@ -13,9 +13,10 @@ using namespace testing;
 
 class WindowTest : public ::testing::Test {
 protected:
-    // A clock that never moves: nothing runs unless a test advances the form.
-    WindowTest() : session(form, nullptr, [] { return 0.0; }) {}
+    // A clock that moves only when a test moves it; nothing runs on its own.
+    WindowTest() : session(form, nullptr, [this] { return now; }) {}
 
+    double now = 0;
     Form1 form;
     Session session;
     MainWindow& window = session.window();
@@ -120,6 +121,17 @@ TEST_F(WindowTest, ModelChangesRepaintOnlyTheChangedArea) {
     const QImage after = panel.updateBacking(1.0);
     EXPECT_TRUE(rectOf(form.SUISEI).contains(boundingRect(differences(before, after))));
     EXPECT_FALSE(differences(before, after).isEmpty());
+}
+
+TEST_F(WindowTest, AUsersActionCountsTheTimersItStartsFromTheMomentOfTheAction) {
+    ASSERT_TRUE(session.start());
+    now = 130; // the clock's tick at 100 is due but its timer has not expired yet
+    int clockTicks = 0;
+    form.setEventObserver([&](std::string_view control, std::string_view) { clockTicks += control == "JIKOKU1"; });
+    session.perform([&] { form.SelectBg.choose(2); });
+    EXPECT_EQ(clockTicks, 1) << "what was due before the action runs before it";
+    EXPECT_EQ(form.scheduler().now(), 130);
+    EXPECT_EQ(form.FACE1.due(), 180) << "the eyes' first step one Interval after the choice";
 }
 
 TEST_F(WindowTest, ARunTimeErrorIsReportedByNumberAndDescription) {
