@@ -64,19 +64,25 @@ const QImage& ScenePainter::imageOf(const forms::Picture& picture, QSize size) {
     return found->second;
 }
 
-void ScenePainter::paint(QPainter& painter, const Form1& form) {
+void ScenePainter::paint(QPainter& painter, const Form1& form, const QRegion& area) {
     const QRect inner = panelInnerRect(form);
     painter.save();
     // Pictures are scaled pixel for pixel, never blurred.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setClipRect(inner, Qt::IntersectClip);
+    painter.setClipRegion(area & inner, Qt::IntersectClip);
     painter.fillRect(inner, toQColor(form.HAIKEI1.backColor()));
 
+    // A control outside the area would be clipped away whole, but only after
+    // its drawing was prepared: the clock's text shaping costs more than the
+    // rest of a paint.
+    const auto needed = [&](const forms::VisibleControl& control) {
+        return control.visible() && area.intersects(toQRect(control.area()));
+    };
     // Walking 59 rows is cheaper than any cache that would have to follow the form.
     const Children children = childrenOf(form);
     for (const forms::VisibleControl* control : children.windowless) {
-        if (!control->visible()) continue;
+        if (!needed(*control)) continue;
         if (const auto* image = dynamic_cast<const forms::Image*>(control)) {
             paintImage(painter, *image);
         } else if (const auto* label = dynamic_cast<const forms::Label*>(control)) {
@@ -84,7 +90,7 @@ void ScenePainter::paint(QPainter& painter, const Form1& form) {
         }
     }
     for (const forms::PictureBox* box : children.windowed) {
-        if (box->visible()) paintPictureBox(painter, *box);
+        if (needed(*box)) paintPictureBox(painter, *box);
     }
     painter.restore();
 }
@@ -108,17 +114,29 @@ void ScenePainter::paintImage(QPainter& painter, const forms::Image& image) {
 
 void ScenePainter::paintLabel(QPainter& painter, const forms::Label& label) {
     const QRect area = toQRect(label.area());
-    painter.fillRect(area, toQColor(label.backColor()));
+    painter.drawImage(area.topLeft(), labelImage(label, area.size(), painter.device()->devicePixelRatioF()));
+}
+
+// The clock is repainted whenever a picture beside it changes, ten times a
+// second in the deep sea, but its text changes once a second: shaping and
+// drawing the text is kept for the paints that need it.
+const QImage& ScenePainter::labelImage(const forms::Label& label, QSize size, qreal devicePixelRatio) {
     const QString text = QString::fromStdString(label.caption());
-    if (text.isEmpty()) return;
-    painter.save();
-    painter.setClipRect(area, Qt::IntersectClip);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    painter.setFont(clockFont_.fontFor(text, area.size()));
-    painter.setPen(toQColor(label.foreColor()));
-    painter.drawText(area.adjusted(ClockFont::Margin, 0, -ClockFont::Margin, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                     text);
-    painter.restore();
+    LabelKey key{text, size, devicePixelRatio, label.backColor(), label.foreColor()};
+    if (key == labelKey_) return labelImage_;
+    labelImage_ = QImage(size * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    labelImage_.setDevicePixelRatio(devicePixelRatio);
+    labelImage_.fill(toQColor(label.backColor()));
+    if (!text.isEmpty()) {
+        QPainter painter(&labelImage_);
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        painter.setFont(clockFont_.fontFor(text, size));
+        painter.setPen(toQColor(label.foreColor()));
+        painter.drawText(QRect(QPoint(0, 0), size).adjusted(ClockFont::Margin, 0, -ClockFont::Margin, 0),
+                         Qt::AlignLeft | Qt::AlignVCenter, text);
+    }
+    labelKey_ = std::move(key);
+    return labelImage_;
 }
 
 void ScenePainter::paintPictureBox(QPainter& painter, const forms::PictureBox& box) {
@@ -140,7 +158,7 @@ QImage ScenePainter::render(const Form1& form, qreal devicePixelRatio) {
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    paint(painter, form);
+    paint(painter, form, inner);
     return image;
 }
 

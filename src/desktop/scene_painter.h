@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QRegion>
 
 #include <map>
 #include <tuple>
@@ -17,12 +18,14 @@ namespace miravel::desktop {
 // children (label and images) in definition order, then the windowed picture
 // boxes over all of them, everything clipped to the inner area. Hidden
 // controls draw nothing. Holds no animation state, only caches: each picture
-// converted once, the clock's font sizes.
+// converted once, the clock's font sizes and its last drawn text.
 class ScenePainter {
 public:
     ScenePainter();
 
-    void paint(QPainter& painter, const Form1& form);
+    // Paints what lies within area (logical pixels, same origin); controls
+    // wholly outside it are skipped.
+    void paint(QPainter& painter, const Form1& form, const QRegion& area);
 
     // The inner area rendered at a device pixel ratio: an image of physical
     // pixels, pictures scaled nearest-pixel so they stay crisp.
@@ -36,6 +39,7 @@ public:
 private:
     void paintImage(QPainter& painter, const forms::Image& image);
     void paintLabel(QPainter& painter, const forms::Label& label);
+    const QImage& labelImage(const forms::Label& label, QSize size, qreal devicePixelRatio);
     void paintPictureBox(QPainter& painter, const forms::PictureBox& box);
 
     struct ScaledKey {
@@ -47,9 +51,20 @@ private:
         }
     };
 
+    struct LabelKey {
+        QString text;
+        QSize size;
+        qreal devicePixelRatio = 0;
+        forms::Colour back;
+        forms::Colour fore;
+        friend bool operator==(const LabelKey&, const LabelKey&) = default;
+    };
+
     std::unordered_map<const forms::Picture*, QImage> images_;
     std::map<ScaledKey, QImage> scaled_;
     ClockFont clockFont_;
+    LabelKey labelKey_;
+    QImage labelImage_;
 };
 
 } // namespace miravel::desktop

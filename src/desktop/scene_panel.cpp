@@ -36,8 +36,7 @@ const QImage& ScenePanel::updateBacking(qreal devicePixelRatio) {
     }
     if (!dirty_.isEmpty()) {
         QPainter painter(&backing_);
-        painter.setClipRegion(dirty_);
-        painter_.paint(painter, form_);
+        painter_.paint(painter, form_, dirty_);
         dirty_ = QRegion();
     }
     return backing_;
@@ -47,8 +46,21 @@ void ScenePanel::paintEvent(QPaintEvent* event) {
     const QImage& scene = updateBacking(devicePixelRatioF());
     QPainter painter(this);
     const int frame = form_.HAIKEI1.sunken() ? PanelFrame : 0;
-    painter.drawImage(QPoint(frame, frame), scene);
-    if (frame > 0) qDrawWinPanel(&painter, rect(), palette(), /*sunken=*/true);
+    const QRect inside = rect().adjusted(frame, frame, -frame, -frame);
+    // Copied rectangle by rectangle: clipping the whole image to a few small
+    // areas costs more than the copying itself.
+    const qreal ratio = scene.devicePixelRatio();
+    for (const QRect& area : event->region() & inside) {
+        // Whole physical pixels, copied one to one: at a fractional ratio a
+        // fractional source would be resampled.
+        const QRect source = QRectF(QPointF(area.topLeft() - inside.topLeft()) * ratio, QSizeF(area.size()) * ratio)
+                                 .toAlignedRect() &
+                             scene.rect();
+        const QRectF target(QPointF(source.topLeft()) / ratio + QPointF(inside.topLeft()), QSizeF(source.size()) / ratio);
+        painter.drawImage(target, scene, source);
+    }
+    // The frame never changes: most paints are of the inside only.
+    if (frame > 0 && !(event->region() - inside).isEmpty()) qDrawWinPanel(&painter, rect(), palette(), /*sunken=*/true);
     if (paintObserver_) {
         long long logical = 0;
         for (const QRect& rect : event->region()) logical += static_cast<long long>(rect.width()) * rect.height();

@@ -2,6 +2,8 @@
 
 #include <QTime>
 
+#include <optional>
+
 namespace miravel::desktop {
 
 QString timeFormatWithoutZone(const QString& format) {
@@ -33,8 +35,14 @@ QString timeFormatWithoutZone(const QString& format) {
 
 std::function<std::string(forms::TimeOfDay)> localeTimeText(const QLocale& locale) {
     const QString format = timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat));
-    return [locale, format](forms::TimeOfDay time) {
-        return locale.toString(QTime(time.hour, time.minute, time.second), format).toStdString();
+    // The clock asks ten times a second; the text changes once a second.
+    return [locale, format, last = std::optional<forms::TimeOfDay>(), text = std::string()](
+               forms::TimeOfDay time) mutable {
+        if (time != last) {
+            text = locale.toString(QTime(time.hour, time.minute, time.second), format).toStdString();
+            last = time;
+        }
+        return text;
     };
 }
 

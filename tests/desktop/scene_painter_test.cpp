@@ -70,6 +70,31 @@ TEST_F(ScenePainterTest, TimeShowsAGreyClockWithPaleCyanTextInsideItsBox) {
     EXPECT_EQ(render(), before) << "a second press hides the clock again";
 }
 
+TEST_F(ScenePainterTest, TheClockShowsEachNewTimeAndOnlyItsOwnArea) {
+    forms::TimeOfDay time{12, 34, 56};
+    form.timeOfDay = [&] { return time; };
+    form.scheduler().advanceTo(100);
+    form.JIKOKU.click();
+    const QImage first = render();
+    time.second = 57;
+    form.scheduler().advanceTo(200);
+    const QImage next = render();
+    ASSERT_FALSE(differences(first, next).isEmpty()) << "the clock still shows the old second";
+    EXPECT_TRUE(rectOf(form.CLOCK).contains(boundingRect(differences(first, next))));
+    time.second = 56;
+    form.scheduler().advanceTo(300);
+    EXPECT_EQ(render(), first);
+
+    // A paint of an area beside the clock leaves the clock's pixels as they were.
+    QImage image = first;
+    image.fill(qRgb(1, 2, 3));
+    QPainter p(&image);
+    painter.paint(p, form, QRect(0, 0, 20, 20));
+    p.end();
+    EXPECT_EQ(count(image, rectOf(form.CLOCK), [](QRgb c) { return c != qRgb(1, 2, 3); }), 0);
+    EXPECT_EQ(count(image, QRect(0, 0, 20, 20), [](QRgb c) { return c != rgbOf(forms::ButtonFace); }), 0);
+}
+
 TEST_F(ScenePainterTest, WindowedLureBoxCoversTheClockWhereTheyOverlap) {
     form.scheduler().advanceTo(100);
     form.SelectBg.choose(DeepSea);
@@ -115,7 +140,7 @@ TEST_F(ScenePainterTest, TurtleIsClippedToTheInnerArea) {
         canvas.fill(sentinel);
         QPainter p(&canvas);
         p.translate(margin, margin);
-        painter.paint(p, form);
+        painter.paint(p, form, inner);
         return canvas;
     };
     const QImage shown = renderWithMargin();
