@@ -6,6 +6,8 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include <algorithm>
 #include <utility>
@@ -18,6 +20,27 @@ namespace {
 // Buttons are 17 pixels high: the desktop's usual font would clip the captions.
 constexpr int ButtonFontPixels = 11;
 constexpr int ListFontPixels = 11;
+constexpr int SmallestListFontPixels = 8;
+
+// The list is 97 pixels wide: the font shrinks, within reason, until the
+// longest entry shows whole in the closed list, so a choice can be read.
+void fitListFont(QComboBox& list) {
+    QFont font = list.font();
+    for (int pixels = ListFontPixels; pixels >= SmallestListFontPixels; --pixels) {
+        font.setPixelSize(pixels);
+        list.setFont(font);
+        QStyleOptionComboBox option;
+        option.initFrom(&list);
+        option.editable = false;
+        const int room =
+            list.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list).width();
+        int widest = 0;
+        for (int i = 0; i < list.count(); ++i) {
+            widest = std::max(widest, list.fontMetrics().horizontalAdvance(list.itemText(i)));
+        }
+        if (widest <= room) return;
+    }
+}
 
 } // namespace
 
@@ -60,9 +83,7 @@ MainWindow::MainWindow(Form1& form, Perform perform, QWidget* parent)
     scenes_->setPlaceholderText(QString());
     scenes_->setCurrentIndex(-1);
     scenes_->setGeometry(toQRect(form.SelectBg.area()));
-    QFont listFont = scenes_->font();
-    listFont.setPixelSize(ListFontPixels);
-    scenes_->setFont(listFont);
+    fitListFont(*scenes_);
     connect(scenes_, &QComboBox::activated, this,
             [this](int index) { perform_([this, index] { form_.SelectBg.choose(static_cast<std::size_t>(index)); }); });
 

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 namespace miravel::desktop {
 namespace {
@@ -57,6 +59,17 @@ TEST_F(WindowTest, ListOffersTheThreeScenesWithNoneChosen) {
     EXPECT_EQ(list.currentIndex(), -1);
     EXPECT_TRUE(list.currentText().isEmpty());
     EXPECT_FALSE(list.isEditable());
+}
+
+TEST_F(WindowTest, EveryChoiceReadsWholeInTheClosedList) {
+    QComboBox& list = window.sceneList();
+    QStyleOptionComboBox option;
+    option.initFrom(&list);
+    const QRect field = list.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list);
+    for (int i = 0; i < list.count(); ++i) {
+        EXPECT_LE(list.fontMetrics().horizontalAdvance(list.itemText(i)), field.width()) << list.itemText(i).toStdString();
+    }
+    EXPECT_GE(list.font().pixelSize(), 8) << "still a readable size";
 }
 
 TEST_F(WindowTest, TabOrderFollowsTabIndex) {
