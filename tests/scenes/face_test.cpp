@@ -102,7 +102,7 @@ TEST_F(FaceTimeline, UndisturbedTheFaceKeepsItsInvariantsOnEveryTickForHours) {
     form.setEventObserver([&](std::string_view, std::string_view) {});
     for (forms::Ms t = 1950; t <= 3 * 3600 * 1000; t += 50) {
         const FaceState f = at(t);
-        if (const std::string broken = testing::brokenRestingFace(form); !broken.empty()) {
+        if (const std::string broken = testing::brokenUndisturbedFace(form); !broken.empty()) {
             failure = broken + " at " + std::to_string(t);
             break;
         }

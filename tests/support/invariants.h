@@ -8,6 +8,7 @@
 #include "scene/form1.h"
 
 #include <algorithm>
+#include <array>
 #include <span>
 #include <string>
 #include <vector>
@@ -41,7 +42,7 @@ template <std::size_t N> bool allVisible(const std::array<forms::VisibleControl*
 // The face once it has woken and nobody has touched it since: one frame per
 // part, a blink's closing and opening never both running, the counters inside
 // their tables, and the mouth never back to its first, sleeping frame.
-inline std::string brokenRestingFace(Form1& form) {
+inline std::string brokenUndisturbedFace(Form1& form) {
     using namespace invariants;
     const std::vector<int> left = shownFrames(form.leftEye()), right = shownFrames(form.rightEye()),
                            mouth = shownFrames(form.mouth());
@@ -55,9 +56,9 @@ inline std::string brokenRestingFace(Form1& form) {
     return "";
 }
 
-// The scenes under any use: each scene's pictures are on show exactly while
-// its timers run, over its own background; pulses stay within one step of
-// their bands; the turtle stays on its track.
+// The scenes under any use: the deep sea is on show exactly while its timers
+// run, the universe only while its pulse runs, each over its own background;
+// pulses stay within one step of their bands; the turtle stays on its track.
 inline std::string brokenScenes(Form1& form) {
     using namespace invariants;
     const bool sea = form.KAME.enabled();
