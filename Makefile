@@ -4,7 +4,8 @@
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev \
-            xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue
+            xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue \
+            appstream desktop-file-utils
 
 .PHONY: all setup configure build run test test-sanitize bench clean
 
