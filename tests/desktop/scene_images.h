@@ -14,6 +14,11 @@
 
 namespace miravel::desktop::testing {
 
+// The list's entries, by their place in it.
+constexpr std::size_t Universe = 0;
+constexpr std::size_t DeepSea = 1;
+constexpr std::size_t Eternity = 2;
+
 inline QRgb rgbOf(forms::Colour colour) { return toQColor(colour).rgb(); }
 
 inline QRgb pixel(const QImage& image, QPoint p) { return image.pixel(p) | 0xFF000000u; }

@@ -10,10 +10,6 @@ namespace {
 
 using namespace testing;
 
-constexpr std::size_t Universe = 0;
-constexpr std::size_t DeepSea = 1;
-constexpr std::size_t Eternity = 2;
-
 class ScenePainterTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -10,15 +10,11 @@ namespace {
 
 using namespace testing;
 
-constexpr std::size_t Universe = 0;
-constexpr std::size_t DeepSea = 1;
-constexpr std::size_t Eternity = 2;
-
 // Each scene rendered as a user sees it, checked against the decoded pictures
 // themselves: every opaque picture pixel, scaled nearest-pixel to its control,
 // must be on screen where nothing windowed covers it.
 class SceneViews : public ::testing::Test {
-  protected:
+protected:
     SceneViews() { form.load(); }
 
     QImage render() { return painter.render(form); }
