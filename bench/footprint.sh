@@ -29,11 +29,8 @@ CTXSW_RATIO_MAX=2   # context switches per timer event
 START_MAX=100       # ms from exec to the first paint
 SETTLE_S=2          # after the choice, before the window opens: the face wakes in 1.9 s
 
-WORK=$(mktemp -d)
 . "$(dirname "$0")/../tools/xsession.sh"
 require_tools Xvfb xdotool || exit 2
-trap 'xsession_cleanup; rm -rf "$WORK"' EXIT
-trap 'exit 130' INT TERM
 TICK=$(getconf CLK_TCK)
 
 # CPU seconds (user + system, every thread) of a process so far.

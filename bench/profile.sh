@@ -12,11 +12,8 @@ SCENE=${2:-The deep sea}
 SECONDS_TO_COUNT=${3:-20}
 OUT=/tmp/miravel-callgrind.out
 
-WORK=$(mktemp -d)
 . "$(dirname "$0")/../tools/xsession.sh"
 require_tools Xvfb xdotool valgrind callgrind_control callgrind_annotate || exit 2
-trap 'xsession_cleanup; rm -rf "$WORK"' EXIT
-trap 'exit 130' INT TERM
 
 start_xvfb || { echo "profile: no X server could be started" >&2; exit 1; }
 # Counting starts only once the scene runs: start-up is not what repeats.

@@ -33,11 +33,8 @@ if [ ! -x "$CHECK" ]; then
     cmake --build "$BUILD" --target trace_check >/dev/null || { echo "timing: cannot build trace_check in $BUILD" >&2; exit 2; }
 fi
 
-WORK=$(mktemp -d)
 . "$(dirname "$0")/../tools/xsession.sh"
 require_tools Xvfb xdotool || exit 2
-trap 'xsession_cleanup; rm -rf "$WORK"' EXIT
-trap 'exit 130' INT TERM
 
 start_xvfb || { echo "timing: no X server could be started" >&2; exit 2; }
 

@@ -19,12 +19,9 @@ SECONDS_WANTED=${3:-55}
 SEED=${4:-$$}
 [ -x "$BIN" ] || { echo "click_storm: not an executable: $BIN" >&2; exit 2; }
 
-WORK=$(mktemp -d)
 . "$(dirname "$0")/xsession.sh"
 require_tools Xvfb xdotool import convert || exit 2
 SAMPLER_PID=
-trap '[ -n "$SAMPLER_PID" ] && kill "$SAMPLER_PID" 2>/dev/null; xsession_cleanup; rm -rf "$WORK"' EXIT
-trap 'exit 130' INT TERM
 
 fail() { echo "click_storm: FAIL: $*" >&2; exit 1; }
 say() { echo "click_storm: $*"; }

@@ -9,11 +9,8 @@ set -u
 BIN=${1:?usage: e2e.sh <path-to-miravel>}
 [ -x "$BIN" ] || { echo "e2e: not an executable: $BIN" >&2; exit 2; }
 
-WORK=$(mktemp -d)
 . "$(dirname "$0")/xsession.sh"
 require_tools Xvfb xdotool import convert || exit 2
-trap 'xsession_cleanup; rm -rf "$WORK"' EXIT
-trap 'exit 130' INT TERM
 
 fail() { echo "e2e: FAIL: $*" >&2; exit 1; }
 pass() { echo "e2e: ok: $*"; }

@@ -14,11 +14,8 @@ OUT=${2:-docs/gallery}
 [ -x "$BIN" ] || { echo "gallery: not an executable: $BIN" >&2; exit 2; }
 mkdir -p "$OUT" || exit 2
 
-WORK=$(mktemp -d)
 . "$(dirname "$0")/xsession.sh"
 require_tools Xvfb xdotool import convert identify || exit 2
-trap 'xsession_cleanup; rm -rf "$WORK"' EXIT
-trap 'exit 130' INT TERM
 
 fail() { echo "gallery: FAIL: $*" >&2; exit 1; }
 

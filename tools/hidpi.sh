@@ -15,11 +15,8 @@ set -u
 BIN=${1:?usage: hidpi.sh <path-to-miravel>}
 [ -x "$BIN" ] || { echo "hidpi: not an executable: $BIN" >&2; exit 2; }
 
-WORK=$(mktemp -d)
 . "$(dirname "$0")/xsession.sh"
 require_tools Xvfb xdotool import convert compare || exit 2
-trap 'xsession_cleanup; rm -rf "$WORK"' EXIT
-trap 'exit 130' INT TERM
 
 FAILED=0
 fail() { echo "hidpi: FAIL: $*" >&2; FAILED=1; }

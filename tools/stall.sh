@@ -15,11 +15,8 @@ BIN=${1:?usage: stall.sh <path-to-miravel> [stop-seconds]}
 STOP_S=${2:-3}
 [ -x "$BIN" ] || { echo "stall: not an executable: $BIN" >&2; exit 2; }
 
-WORK=$(mktemp -d)
 . "$(dirname "$0")/xsession.sh"
 require_tools Xvfb xdotool import convert || exit 2
-trap '[ -n "$APP_PID" ] && kill -CONT "$APP_PID" 2>/dev/null; xsession_cleanup; rm -rf "$WORK"' EXIT
-trap 'exit 130' INT TERM
 
 fail() { echo "stall: FAIL: $*" >&2; exit 1; }
 say() { echo "stall: $*"; }

@@ -1,19 +1,34 @@
 # Shared by the scripts that drive the real program on a private X server:
 # source it, then start_xvfb, start_miravel, and act as a user would.
 #
-# Sets DISPLAY, XVFB_PID, APP_PID, WINDOW and the window's X, Y; cleans up
-# on exit whatever it started. Expects WORK to name a scratch directory.
+# Sets WORK (a scratch directory), DISPLAY, XVFB_PID, APP_PID, WINDOW and the
+# window's X, Y. On exit, by any path, it stops whatever the script started
+# and removes WORK.
 
 XVFB_PID=
 APP_PID=
 WINDOW=
+WORK=$(mktemp -d)
 
+# Stops the program (woken first: a stopped process takes no signal but
+# SIGKILL) and the X server.
 xsession_cleanup() {
-    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
+    [ -n "$APP_PID" ] && kill -CONT "$APP_PID" 2>/dev/null && kill "$APP_PID" 2>/dev/null
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     [ -n "$XVFB_PID" ] && wait "$XVFB_PID" 2>/dev/null
     return 0
 }
+
+# Also stops any other background job of the script, such as a sampler.
+xsession_exit() {
+    xsession_cleanup
+    local jobs
+    jobs=$(jobs -p)
+    [ -n "$jobs" ] && kill $jobs 2>/dev/null
+    rm -rf "$WORK"
+}
+trap xsession_exit EXIT
+trap 'exit 130' INT TERM
 
 require_tools() {
     local tool
