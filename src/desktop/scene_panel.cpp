@@ -64,7 +64,6 @@ void ScenePanel::paintEvent(QPaintEvent* event) {
     if (paintObserver_) {
         long long logical = 0;
         for (const QRect& rect : event->region()) logical += static_cast<long long>(rect.width()) * rect.height();
-        const qreal ratio = devicePixelRatioF();
         paintObserver_(std::llround(static_cast<qreal>(logical) * ratio * ratio));
     }
 }

@@ -30,12 +30,6 @@ TraceLog::~TraceLog() {
     if (file_) std::fclose(file_);
 }
 
-bool TraceLog::open(const QString& path) {
-    QElapsedTimer now;
-    now.start();
-    return open(path, now);
-}
-
 bool TraceLog::open(const QString& path, const QElapsedTimer& since) {
     if (file_) std::fclose(file_);
     file_ = std::fopen(QFile::encodeName(path).constData(), "w");

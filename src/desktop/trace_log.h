@@ -21,15 +21,14 @@ namespace miravel::desktop {
 // which "ms" the form's virtual clock stood at 0, so that every timer run can
 // be held against its ideal time.
 class TraceLog {
-  public:
+public:
     TraceLog() = default;
     TraceLog(const TraceLog&) = delete;
     TraceLog& operator=(const TraceLog&) = delete;
     ~TraceLog();
 
-    // Times are read from since, started by the caller; without it, from now.
-    // False when the file cannot be written.
-    bool open(const QString& path);
+    // Times are read from since, started by the caller. False when the file
+    // cannot be written.
     bool open(const QString& path, const QElapsedTimer& since);
     bool isOpen() const { return file_ != nullptr; }
 
@@ -38,7 +37,7 @@ class TraceLog {
     // The trace's "ms" at which the virtual clock read 0.
     void recordVirtualZero(double ms);
 
-  private:
+private:
     void write(std::string& line);
 
     std::FILE* file_ = nullptr;
