@@ -25,8 +25,10 @@ build: configure
 run: build
 	./$(BUILD_DIR)/miravel
 
+# Every X session a test starts takes a display of its own, so the suite runs
+# on all cores at once.
 test: build
-	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(shell nproc)
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: export LSAN_OPTIONS = suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0

@@ -98,8 +98,8 @@ sleep 1
 alive || fail "the program died after the storm"
 press clear
 poll 30 eval 'screenshot "$WORK/end.png" && [ "$(inner_colours "$WORK/end.png")" = 1 ]' || {
-    cp "$WORK/end.png" /tmp/miravel-click-storm-fail.png 2>/dev/null
-    fail "after the final \"clear\" the panel holds $(inner_colours "$WORK/end.png") colours; /tmp/miravel-click-storm-fail.png"
+    cp "$WORK/end.png" /tmp/miravel-click-storm-fail.$$.png 2>/dev/null
+    fail "after the final \"clear\" the panel holds $(inner_colours "$WORK/end.png") colours; /tmp/miravel-click-storm-fail.$$.png"
 }
 FINAL=$(inner_colour "$WORK/end.png")
 [ "$FINAL" = "$EMPTY" ] || fail "after the final \"clear\" the panel is #$FINAL, not the empty panel's #$EMPTY"

@@ -43,8 +43,8 @@ pass "no clock before \"time\""
 
 press time
 poll 30 share_at_least 0.5 || {
-    cp "$WORK/shot.png" /tmp/miravel-e2e-fail.png 2>/dev/null
-    fail "no grey clock box after \"time\" (grey share $(grey_share)); screenshot /tmp/miravel-e2e-fail.png"
+    cp "$WORK/shot.png" /tmp/miravel-e2e-fail.$$.png 2>/dev/null
+    fail "no grey clock box after \"time\" (grey share $(grey_share)); screenshot /tmp/miravel-e2e-fail.$$.png"
 }
 SHARE=$(grey_share)
 awk -v s="$SHARE" 'BEGIN { exit !(s < 0.97) }' || fail "the clock box holds no text (grey share $SHARE)"

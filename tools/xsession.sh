@@ -48,25 +48,25 @@ poll() {
     return 1
 }
 
-# A private X server on the first free display from :90 (screen size optional).
+# A private X server (screen size optional) on a display the server itself
+# chose and bound (-displayfd): sessions started at the same moment never
+# share one, as they could if each looked for a free number first.
 start_xvfb() {
     local screen=${1:-640x480x24}
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    # The number is written once the server listens; or the server is gone.
+    poll 100 eval '[ -s "$WORK/display" ] || ! kill -0 "$XVFB_PID" 2>/dev/null'
     local n
-    for ((n = 90; n < 140; n++)); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-        XVFB_PID=$!
-        # Up, or gone (another server took the display first).
-        poll 50 eval '[ -S "/tmp/.X11-unix/X$n" ] || ! kill -0 "$XVFB_PID" 2>/dev/null'
-        if [ -S "/tmp/.X11-unix/X$n" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
-            export DISPLAY=":$n"
-            unset WAYLAND_DISPLAY
-            export QT_QPA_PLATFORM=xcb # whatever the environment says, these scripts want the real window
-            return 0
-        fi
-        kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; XVFB_PID=
-    done
-    return 1
+    n=$(head -n 1 "$WORK/display" 2>/dev/null)
+    if [ -z "$n" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
+        cat "$WORK/xvfb.log" >&2
+        XVFB_PID=
+        return 1
+    fi
+    export DISPLAY=":$n"
+    unset WAYLAND_DISPLAY
+    export QT_QPA_PLATFORM=xcb # whatever the environment says, these scripts want the real window
 }
 
 # Starts the program with the given arguments and waits for its window.
