@@ -50,23 +50,31 @@ poll() {
 
 # A private X server (screen size optional) on a display the server itself
 # chose and bound (-displayfd): sessions started at the same moment never
-# share one, as they could if each looked for a free number first.
+# share one, as they could if each looked for a free number first. A server
+# that loses a race for its lock file to one just ending dies after naming
+# its display, so the display must answer before it is taken; else retry.
 start_xvfb() {
     local screen=${1:-640x480x24}
-    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    # The number is written once the server listens; or the server is gone.
-    poll 100 eval '[ -s "$WORK/display" ] || ! kill -0 "$XVFB_PID" 2>/dev/null'
-    local n
-    n=$(head -n 1 "$WORK/display" 2>/dev/null)
-    if [ -z "$n" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
-        cat "$WORK/xvfb.log" >&2
+    local attempt n
+    for ((attempt = 0; attempt < 5; attempt++)); do
+        : >"$WORK/display"
+        Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        # The number is written once the server listens; or the server is gone.
+        poll 100 eval '[ -s "$WORK/display" ] || ! kill -0 "$XVFB_PID" 2>/dev/null'
+        n=$(head -n 1 "$WORK/display")
+        if [ -n "$n" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && kill -0 "$XVFB_PID" 2>/dev/null; then
+            export DISPLAY=":$n"
+            unset WAYLAND_DISPLAY
+            export QT_QPA_PLATFORM=xcb # whatever the environment says, these scripts want the real window
+            return 0
+        fi
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
         XVFB_PID=
-        return 1
-    fi
-    export DISPLAY=":$n"
-    unset WAYLAND_DISPLAY
-    export QT_QPA_PLATFORM=xcb # whatever the environment says, these scripts want the real window
+    done
+    cat "$WORK/xvfb.log" >&2
+    return 1
 }
 
 # Starts the program with the given arguments and waits for its window.
