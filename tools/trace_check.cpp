@@ -13,6 +13,7 @@
 
 #include "forms/runtime_error.h"
 #include "scene/form1.h"
+#include "scene/layout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +23,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -91,6 +93,28 @@ bool isTimer(const std::string& handler) { return handler.ends_with("_Timer"); }
 // Handler name to the times it ran, in order.
 using Runs = std::map<std::string, std::vector<double>>;
 
+// A user's action from the trace, done again on the control whose handler it
+// names: a press of a button, or a choice of the entry with the traced text.
+bool replayAction(miravel::Form1& form, const Line& run, std::string& problem) {
+    using miravel::Form1;
+    for (const miravel::layout::Row& row : miravel::layout::Rows) {
+        if (row.handler == nullptr || row.handlerName() != run.handler) continue;
+        if (const auto* button = std::get_if<forms::CommandButton Form1::*>(&row.member)) {
+            (form.**button).click();
+            return true;
+        }
+        if (const auto* list = std::get_if<forms::ComboBox Form1::*>(&row.member)) {
+            const auto items = (form.**list).items();
+            const auto item = std::find(items.begin(), items.end(), run.text);
+            if (item == items.end()) break;
+            (form.**list).choose(static_cast<std::size_t>(item - items.begin()));
+            return true;
+        }
+    }
+    problem = "unknown user event " + run.handler + (run.text.empty() ? "" : " '" + run.text + "'");
+    return false;
+}
+
 // Replays the trace's user actions on a virtual Form1; the runs it records
 // are in trace ms, so they compare directly with the real ones.
 Runs idealRuns(const Trace& trace, std::string& problem) {
@@ -112,22 +136,7 @@ Runs idealRuns(const Trace& trace, std::string& problem) {
             if (run.handler != "Form_Load") form.scheduler().advanceTo(at(run.ms));
             if (run.handler == "Form_Load") {
                 form.load();
-            } else if (run.handler == "JIKOKU_Click") {
-                form.JIKOKU.click();
-            } else if (run.handler == "Command2_Click") {
-                form.Command2.click();
-            } else if (run.handler == "Command3_Click") {
-                form.Command3.click();
-            } else if (run.handler == "SelectBg_Click") {
-                const auto& names = miravel::Form1::SceneNames;
-                const auto item = std::find(names.begin(), names.end(), run.text);
-                if (item == names.end()) {
-                    problem = "unknown scene '" + run.text + "'";
-                    return runs;
-                }
-                form.SelectBg.choose(static_cast<std::size_t>(item - names.begin()));
-            } else {
-                problem = "unknown user event " + run.handler;
+            } else if (!replayAction(form, run, problem)) {
                 return runs;
             }
         }

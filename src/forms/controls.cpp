@@ -6,11 +6,17 @@
 
 namespace forms {
 
-void Control::place(Form& form, std::string_view name, int index, PictureBox* container) {
+void Control::place(Form& form, std::string_view name, int index) {
     form_ = &form;
     name_ = name;
     index_ = index;
+    form.adopt(*this);
+}
+
+void VisibleControl::place(Form& form, std::string_view name, int index, PictureBox* container) {
+    Control::place(form, name, index);
     container_ = container;
+    if (container != nullptr) container->adopt(*this);
 }
 
 void Timer::setEnabled(bool enabled) {

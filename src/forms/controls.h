@@ -18,33 +18,32 @@ namespace forms {
 class Form;
 class PictureBox;
 
-// What every control has: a name (and an index in a control array), the form
-// that owns it and the picture box that contains it (none: the form itself).
+// What every control has: a name (and an index in a control array) and the
+// form that owns it. Placing a control registers it with its form, so the form
+// lists its controls in definition order.
 class Control {
-public:
+  public:
     Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
     virtual ~Control() = default;
 
-    void place(Form& form, std::string_view name, int index, PictureBox* container);
+    void place(Form& form, std::string_view name, int index);
 
     const std::string& name() const { return name_; }
     int index() const { return index_; } // -1 outside a control array
-    const PictureBox* container() const { return container_; }
 
-protected:
+  protected:
     Form& form() const { return *form_; }
 
-private:
+  private:
     Form* form_ = nullptr;
-    PictureBox* container_ = nullptr;
     std::string name_;
     int index_ = -1;
 };
 
 class Timer : public Control {
-public:
+  public:
     void setInterval(Ms interval) { interval_ = interval; }
     Ms interval() const { return interval_; }
 
@@ -58,16 +57,25 @@ public:
     Ms due() const { return due_; }
     void fire();
 
-private:
+  private:
     Ms interval_ = 0;
     Ms due_ = 0;
     bool enabled_ = false;
 };
 
-// A control with an area on the screen. Writes that change what is seen
-// report the area to repaint to the form.
+// A control with an area on the screen, inside a picture box or on the form
+// itself. Writes that change what is seen report the area to repaint to the
+// form.
 class VisibleControl : public Control {
-public:
+  public:
+    // Also registers the control with its container (none: the form itself).
+    void place(Form& form, std::string_view name, int index, PictureBox* container);
+    const PictureBox* container() const { return container_; }
+
+    // A windowed control has a window of its own and is drawn over every
+    // windowless sibling (an image, a label), whatever their order.
+    virtual bool windowed() const = 0;
+
     TwipRect area() const { return {left_, top_, width_, height_}; }
     void setArea(const TwipRect& area);
 
@@ -81,10 +89,11 @@ public:
     // Left is single precision, as in the original; a result that is no number raises overflow.
     void setLeft(double left);
 
-protected:
+  protected:
     void repaint() const;
 
-private:
+  private:
+    PictureBox* container_ = nullptr;
     float left_ = 0;
     double top_ = 0;
     double width_ = 0;
@@ -95,14 +104,15 @@ private:
 
 // A windowless picture: drawn by its container, under every windowed sibling.
 class Image : public VisibleControl {
-public:
+  public:
+    bool windowed() const override { return false; }
     bool stretch() const { return stretch_; }
     void setStretch(bool stretch) { stretch_ = stretch; }
 
     const std::optional<Picture>& picture() const { return picture_; }
     void setPicture(const Picture& picture) { picture_ = picture; }
 
-private:
+  private:
     std::optional<Picture> picture_;
     bool stretch_ = false;
 };
@@ -110,7 +120,13 @@ private:
 // A windowed box that paints its BackColor, then its picture at natural size,
 // and may contain other controls.
 class PictureBox : public VisibleControl {
-public:
+  public:
+    bool windowed() const override { return true; }
+
+    // What the box holds, in definition order.
+    const std::vector<VisibleControl*>& children() const { return children_; }
+    void adopt(VisibleControl& child) { children_.push_back(&child); }
+
     Colour backColor() const { return backColor_; }
     void setBackColor(Colour colour);
 
@@ -126,7 +142,8 @@ public:
     const std::optional<Picture>& picture() const { return picture_; }
     void setPicture(const Picture& picture) { picture_ = picture; }
 
-private:
+  private:
+    std::vector<VisibleControl*> children_;
     std::optional<Picture> picture_;
     Colour backColor_ = ButtonFace;
     Colour foreColor_ = WindowText;
@@ -142,7 +159,8 @@ struct Font {
 
 // A windowless text, drawn by its container.
 class Label : public VisibleControl {
-public:
+  public:
+    bool windowed() const override { return false; }
     const std::string& caption() const { return caption_; }
     void setCaption(std::string caption);
 
@@ -153,7 +171,7 @@ public:
     const Font& font() const { return font_; }
     void setFont(const Font& font) { font_ = font; }
 
-private:
+  private:
     std::string caption_;
     Colour backColor_ = ButtonFace;
     Colour foreColor_ = WindowText;
@@ -161,7 +179,8 @@ private:
 };
 
 class CommandButton : public VisibleControl {
-public:
+  public:
+    bool windowed() const override { return true; }
     const std::string& caption() const { return caption_; }
     void setCaption(std::string_view caption) { caption_ = caption; }
 
@@ -169,13 +188,14 @@ public:
     void click();
     std::function<void()> onClick;
 
-private:
+  private:
     std::string caption_;
 };
 
 // A drop-down list (style 2): the user picks an entry and cannot type.
 class ComboBox : public VisibleControl {
-public:
+  public:
+    bool windowed() const override { return true; }
     std::span<const std::string_view> items() const { return items_; }
     void setItems(std::span<const std::string_view> items) { items_ = items; }
 
@@ -186,15 +206,14 @@ public:
     void choose(std::size_t item);
     std::function<void()> onClick;
 
-private:
+  private:
     std::span<const std::string_view> items_;
     std::string text_;
 };
 
 // Controls sharing one name, told apart by their index, as Name(index).
-template <typename T>
-class ControlArray {
-public:
+template <typename T> class ControlArray {
+  public:
     T& add(int index) { return elements_[index]; }
 
     // The element with that index; there is no element without one.
@@ -211,7 +230,7 @@ public:
         throw RuntimeError(340, "Control array element '" + std::to_string(index) + "' doesn't exist");
     }
 
-private:
+  private:
     std::map<int, T> elements_;
 };
 
@@ -221,10 +240,12 @@ namespace forms {
 
 // A handler's "hide A, B and C" or "disable X and Y", in the order given.
 inline void setVisible(std::span<VisibleControl* const> controls, bool visible) {
-    for (VisibleControl* control : controls) control->setVisible(visible);
+    for (VisibleControl* control : controls)
+        control->setVisible(visible);
 }
 inline void setEnabled(std::span<Timer* const> timers, bool enabled) {
-    for (Timer* timer : timers) timer->setEnabled(enabled);
+    for (Timer* timer : timers)
+        timer->setEnabled(enabled);
 }
 
 } // namespace forms

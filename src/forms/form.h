@@ -6,13 +6,14 @@
 
 #include <functional>
 #include <string_view>
+#include <vector>
 
 namespace forms {
 
 // The window's side of the runtime: its clock, the way events reach handlers,
 // End, and the observers through which a binding repaints, traces and closes.
 class Form {
-public:
+  public:
     using RepaintObserver = std::function<void(const PictureBox* container, const TwipRect& area)>;
     using EventObserver = std::function<void(std::string_view control, std::string_view event)>;
 
@@ -20,6 +21,10 @@ public:
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
     virtual ~Form() = default;
+
+    // Every control, in definition order; each registers itself when placed.
+    const std::vector<Control*>& controls() const { return controls_; }
+    void adopt(Control& control) { controls_.push_back(&control); }
 
     Scheduler& scheduler() { return scheduler_; }
     const Scheduler& scheduler() const { return scheduler_; }
@@ -45,7 +50,8 @@ public:
     std::function<TimeOfDay()> timeOfDay = currentTimeOfDay;
     std::function<std::string(TimeOfDay)> timeText = defaultTimeText;
 
-private:
+  private:
+    std::vector<Control*> controls_;
     Scheduler scheduler_;
     RepaintObserver repaintObserver_;
     EventObserver eventObserver_;

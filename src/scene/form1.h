@@ -14,8 +14,18 @@ using forms::Integer;
 // The program's one window: its controls, named as in the layout, its seven
 // state variables and its event handlers. Each handler is defined in the file
 // of the part of the program it belongs to.
+//
+// The names are the window's own and stay as they are. Their words:
+// JIKOKU the time (JIKOKU the "time" button, JIKOKU1 the clock's refresh,
+// CLOCK its text); FIN the end; HAIKEI the background (HAIKEI1 the scene
+// panel); DOSEI the ringed planet, SUISEI the small cyan planet, MASIC the
+// moon; ANCOU the anglerfish, COMBU the kelp, KAME the turtle; FACEn and
+// FacenA, FacenB, FacenC the left eye, the right eye and the mouth, E closing
+// and S opening them; MOVE1 and MOVE2 the blink and the laugh. Command2 is the
+// "clear" button, Command3 the "end" button, SelectBg the scene list. Each
+// control's row in the layout (scene/layout.cpp) says what it is on screen.
 class Form1 : public forms::Form {
-public:
+  public:
     static constexpr int InnerWidth = 2175;  // twips
     static constexpr int InnerHeight = 3150; // twips
     static constexpr std::array<std::string_view, 3> SceneNames{"The universe", "The deep sea", "Eternity"};
@@ -103,8 +113,7 @@ public:
     std::array<forms::Timer*, 3> deepSeaTimers() { return {&ANCOU, &COMBU, &KAME}; }
     std::array<forms::VisibleControl*, 3> universePictures() { return {&DOSEI, &MASIC, &SUISEI}; }
 
-private:
-    void connectHandlers();
+  private:
     void swim(forms::Image& shown, forms::Image& other, Integer hold);
 
     forms::Picture icon_;

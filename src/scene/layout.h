@@ -6,6 +6,7 @@
 
 #include <array>
 #include <span>
+#include <string>
 #include <string_view>
 #include <variant>
 
@@ -31,8 +32,14 @@ struct Properties {
     int tabIndex = -1;
 };
 
-// One control: name (and index in a control array), container (none: the
-// window), position and size in twips inside the container, initial properties.
+// The handler of a control's one event: Timer for a timer, Click for a button
+// or the list.
+using Handler = void (Form1::*)();
+
+// Everything said about one control, once: name (and index in a control
+// array), container (none: the window), position and size in twips inside the
+// container, initial properties, its event's handler (if it has one) and what
+// it is on the screen, in plain words.
 struct Row {
     std::string_view name;
     int index;
@@ -43,13 +50,21 @@ struct Row {
     int width;
     int height;
     Properties properties;
+    Handler handler;
+    std::string_view role;
+
+    // The handler's name as the trace writes it: "KAME_Timer", "JIKOKU_Click".
+    std::string handlerName() const;
 };
 
 // The window's controls in definition order; a container precedes what it holds.
 extern const std::array<Row, 59> Rows;
 
-// Creates every control of the table inside its container, with its properties
-// and its picture. Timers are added to the clock in the table's order.
+// Creates every control of the table inside its container, with its properties,
+// its picture and its handler. Timers are added to the clock in the table's order.
 void build(Form1& form);
+
+// The row of the control with that name.
+const Row* find(std::string_view name);
 
 } // namespace miravel::layout

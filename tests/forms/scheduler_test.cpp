@@ -14,7 +14,7 @@ using forms::Ms;
 class SchedulerTest : public ::testing::Test {
 protected:
     forms::Timer& addTimer(forms::Timer& timer, const char* name, Ms interval) {
-        timer.place(form, name, -1, nullptr);
+        timer.place(form, name, -1);
         timer.setInterval(interval);
         timer.onTimer = [this, name] { events.emplace_back(form.scheduler().now(), name); };
         form.scheduler().add(timer);

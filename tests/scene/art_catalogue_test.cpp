@@ -4,6 +4,7 @@
 // decoded pictures, so a fault anywhere from the art text through the encoder
 // to the decoder shows up here.
 
+#include "scene/layout.h"
 #include "scene/picture.h"
 #include "scene/stored_pictures.h"
 
@@ -28,16 +29,11 @@ constexpr Rgb black{0, 0, 0}, maroon{128, 0, 0}, green{0, 128, 0}, navy{0, 0, 12
 
 constexpr int N = Picture::Size;
 
+// The window (its icon) and every control that holds a picture.
 std::vector<std::string> allControls() {
-    std::vector<std::string> c = {"Form1", "MASIC", "ancou1", "Face6C", "Face5C",
-                                  "Face4C", "Face3C", "Face2C"};
-    for (int n = 1; n <= 11; ++n) {
-        c.push_back("Face" + std::to_string(n) + "B");
-        c.push_back("Face" + std::to_string(n) + "A");
-    }
-    for (const char* s : {"Face12A", "Face1C", "Face12B", "kame2", "kame1", "combuB", "combuA",
-                          "DOSEI", "SUISEI"})
-        c.push_back(s);
+    std::vector<std::string> c = {"Form1"};
+    for (const layout::Row& row : layout::Rows)
+        if (row.properties.picture) c.emplace_back(row.name);
     return c;
 }
 

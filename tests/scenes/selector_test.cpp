@@ -22,7 +22,7 @@ TEST_F(Selector, EachChoicePaintsItsBackgroundShowsItsFirstFramesAndStartsItsTim
     choose("Eternity");
     EXPECT_EQ(form.HAIKEI1.backColor(), forms::ButtonFace);
     EXPECT_EQ(shownPictures(),
-              (std::vector<const forms::VisibleControl*>{&form.Face12A, &form.Face12B(1), &form.Face1C}));
+              (std::vector<const forms::VisibleControl*>{&form.Face12A, &form.Face1C, &form.Face12B(1)}));
     EXPECT_EQ(runningTimers(), (std::vector<const forms::Timer*>{&form.JIKOKU1, &form.FACE3, &form.FACE2, &form.FACE1}));
     EXPECT_EQ(form.eternityOn, 1);
 }

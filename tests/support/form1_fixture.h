@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scene/form1.h"
+#include "scene/layout.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ namespace miravel::testing {
 
 // Form1 loaded on the virtual clock at time 0, with a fixed time of day.
 class Form1Test : public ::testing::Test {
-protected:
+  protected:
     Form1Test() {
         form.timeOfDay = [this] { return timeOfDay; };
         form.load();
@@ -41,19 +42,20 @@ protected:
         return running;
     }
 
+    // Every timer, in definition order.
     std::vector<const forms::Timer*> allTimers() {
-        return {&form.JIKOKU1, &form.FIN,   &form.MOVE2, &form.FACE3E, &form.FACE3S,
-                &form.MOVE1,   &form.FACE2E, &form.FACE1E, &form.FACE3, &form.FACE2,
-                &form.FACE1,   &form.KAME,  &form.ANCOU, &form.COMBU, &form.masicA};
+        std::vector<const forms::Timer*> timers;
+        for (const forms::Control* control : form.controls())
+            if (const auto* timer = dynamic_cast<const forms::Timer*>(control)) timers.push_back(timer);
+        return timers;
     }
 
     // Every picture-bearing control inside the panel.
     std::vector<const forms::VisibleControl*> scenePictures() {
-        std::vector<const forms::VisibleControl*> pictures{&form.MASIC, &form.ancou1, &form.kame1, &form.kame2,
-                                                           &form.combuA, &form.combuB, &form.DOSEI, &form.SUISEI};
-        for (forms::Image* frame : form.leftEye()) pictures.push_back(frame);
-        for (forms::Image* frame : form.rightEye()) pictures.push_back(frame);
-        for (forms::Image* frame : form.mouth()) pictures.push_back(frame);
+        std::vector<const forms::VisibleControl*> pictures;
+        for (const forms::VisibleControl* child : form.HAIKEI1.children())
+            if (const layout::Row* row = layout::find(child->name()); row->properties.picture)
+                pictures.push_back(child);
         return pictures;
     }
 
