@@ -23,8 +23,6 @@ SEED=${4:-$$}
 require_tools Xvfb xdotool import convert || exit 2
 SAMPLER_PID=
 
-fail() { echo "click_storm: FAIL: $*" >&2; exit 1; }
-say() { echo "click_storm: $*"; }
 alive() { kill -0 "$APP_PID" 2>/dev/null; }
 
 # Leeway for the memory after the storm against the memory a few seconds in.
@@ -36,9 +34,7 @@ start_miravel "$BIN" --trace "$WORK/trace.jsonl" || fail "no window named Form1 
 say "window $WINDOW on $DISPLAY, seed $SEED"
 RANDOM=$SEED
 
-# The panel's inner area in the window: the panel sits at 8,8 with a 2-pixel
-# sunken frame; 125 x 141 inside.
-INNER="125x141+10+10"
+INNER=$(inner_crop)
 inner_colours() { convert "$1" -crop "$INNER" +repage -format %k info:; }
 inner_colour() { convert "$1" -crop "$INNER" +repage -scale 1x1! -format '%[hex:u.p{0,0}]' info:; }
 
@@ -61,7 +57,9 @@ SAMPLER_PID=$!
 # One xdotool run per batch: a burst of button clicks, then perhaps a choice
 # in the list, opened by a click and taken with the keys as a person would.
 # Places in the window (the list: its closed box), scaled as the window is.
-CLEAR=("$(scaled 28)" "$(scaled 168)") TIME=("$(scaled 72)" "$(scaled 168)") LIST=("$(scaled 56)" "$(scaled 194)")
+read -r -a CLEAR <<<"$(centre_of "$CAPTION_clear")"
+read -r -a TIME <<<"$(centre_of "$CAPTION_time")"
+read -r -a LIST <<<"$(centre_of SelectBg)"
 sent_clear=0 sent_time=0 sent_choices=0
 elapsed() { awk -v s="$STORM_START" -v n="$(date +%s.%N)" 'BEGIN { printf "%.2f", n - s }'; }
 while ((sent_clear + sent_time < CLICKS)); do
@@ -112,14 +110,9 @@ say "handled $got_clear clear (the final one included), $got_time time, $got_cho
 [ "$got_clear" = $((sent_clear + 1)) ] && [ "$got_time" = "$sent_time" ] || fail "clicks were lost or doubled"
 [ "$got_choices" = "$sent_choices" ] || fail "list choices were lost or doubled"
 
-press end
-poll 20 eval '! alive' || fail "still running two seconds after \"end\""
-wait "$APP_PID"
-STATUS=$?
-APP_PID=
+end_miravel || fail "\"end\": $STATUS"
 wait "$SAMPLER_PID" 2>/dev/null
 SAMPLER_PID=
-[ "$STATUS" = 0 ] || { cat "$WORK/err.log" >&2; fail "exit status $STATUS after \"end\""; }
 say "\"end\": exit status 0"
 
 # Memory: first sample, the one a few seconds in, the last, the highest.
@@ -133,4 +126,4 @@ awk -v settle="$SETTLE_S" -v leeway="$RSS_LEEWAY_KB" '
             first, base_t, base, last_t, last, max, n
         if (last - base > leeway) { printf "click_storm: FAIL: grew by %d kB\n", last - base; exit 1 }
     }' "$WORK/rss" || exit 1
-say "all checks passed"
+finish

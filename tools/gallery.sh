@@ -17,18 +17,14 @@ mkdir -p "$OUT" || exit 2
 . "$(dirname "$0")/xsession.sh"
 require_tools Xvfb xdotool import convert identify || exit 2
 
-fail() { echo "gallery: FAIL: $*" >&2; exit 1; }
 
 export QT_SCALE_FACTOR=2
 start_xvfb 640x480x24 || fail "no X server could be started"
 start_miravel "$BIN" || fail "no window named Form1 appeared"
 
-# Twips to whole device pixels, rounded up.
-device() { awk -v t="$1" -v s="${QT_SCALE_FACTOR:-1}" 'BEGIN { v = t * s / 15; printf "%d", (v == int(v)) ? v : int(v) + 1 }'; }
-# The panel HAIKEI1: 120 twips in from the top-left, 1930 x 2170 twips,
-# frame included; the inset skips the 2-pixel sunken frame.
-PANEL="$(device 1930)x$(device 2170)+$(device 120)+$(device 120)"
-INNER="$(scaled 124)x$(scaled 140)+$(scaled 10)+$(scaled 10)"
+# The panel with its frame, and its inner area.
+PANEL=$(crop "$PLACE_HAIKEI1")
+INNER=$(inner_crop)
 
 # The panel's most common colour, as #RRGGBB.
 dominant() {

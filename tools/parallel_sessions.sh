@@ -10,8 +10,9 @@ BIN=${1:?usage: parallel_sessions.sh <path-to-miravel> [sessions]}
 SESSIONS=${2:-8}
 [ -x "$BIN" ] || { echo "parallel_sessions: not an executable: $BIN" >&2; exit 2; }
 HERE=$(dirname "$0")
-REPORTS=$(mktemp -d)
-trap 'rm -rf "$REPORTS"' EXIT
+. "$HERE/xsession.sh"
+REPORTS=$WORK/reports
+mkdir "$REPORTS"
 
 # One session: prints "<display> <window's pid> <program's pid> <exit status>".
 session() (
@@ -21,12 +22,9 @@ session() (
     start_miravel "$BIN" || { echo "no window on $DISPLAY; X server: $(tail -n 3 "$WORK/xvfb.log")" >&2; kill -0 "$APP_PID" 2>/dev/null && echo "program running" >&2; exit 1; }
     windows=$(xdotool search --onlyvisible --name '^Form1$' | wc -l)
     owner=$(xdotool getwindowpid "$WINDOW")
-    press end
-    poll 20 eval '! kill -0 "$APP_PID" 2>/dev/null'
-    wait "$APP_PID"
-    status=$?
-    echo "$DISPLAY $windows $owner $APP_PID $status"
-    APP_PID=
+    pid=$APP_PID
+    end_miravel
+    echo "$DISPLAY $windows $owner $pid $STATUS"
 )
 
 for ((i = 0; i < SESSIONS; i++)); do
@@ -34,17 +32,15 @@ for ((i = 0; i < SESSIONS; i++)); do
 done
 wait
 
-FAILED=0
 DISPLAYS=()
-fail() { echo "parallel_sessions: FAIL: $*" >&2; FAILED=1; }
 for ((i = 0; i < SESSIONS; i++)); do
-    read -r display windows owner pid status <"$REPORTS/$i" || { fail "session $i: $(cat "$REPORTS/$i.err")"; continue; }
+    read -r display windows owner pid status <"$REPORTS/$i" || { flag "session $i: $(cat "$REPORTS/$i.err")"; continue; }
     DISPLAYS+=("$display")
-    [ "$windows" = 1 ] || fail "session $i on $display saw $windows windows named Form1"
-    [ "$owner" = "$pid" ] || fail "session $i on $display: the window belongs to pid $owner, not to its program $pid"
-    [ "$status" = 0 ] || fail "session $i on $display: exit status $status after \"end\""
+    [ "$windows" = 1 ] || flag "session $i on $display saw $windows windows named Form1"
+    [ "$owner" = "$pid" ] || flag "session $i on $display: the window belongs to pid $owner, not to its program $pid"
+    [ "$status" = 0 ] || flag "session $i on $display: exit status $status after \"end\""
 done
 shared=$(printf '%s\n' "${DISPLAYS[@]}" | sort | uniq -d | tr '\n' ' ')
-[ -z "$shared" ] || fail "displays shared between sessions: $shared"
-[ "$FAILED" = 0 ] || exit 1
-echo "parallel_sessions: $SESSIONS sessions on displays ${DISPLAYS[*]}, each saw only its own window"
+[ -z "$shared" ] || flag "displays shared between sessions: $shared"
+say "$SESSIONS sessions on displays ${DISPLAYS[*]}, each saw only its own window"
+finish

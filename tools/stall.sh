@@ -18,26 +18,28 @@ STOP_S=${2:-3}
 . "$(dirname "$0")/xsession.sh"
 require_tools Xvfb xdotool import convert || exit 2
 
-fail() { echo "stall: FAIL: $*" >&2; exit 1; }
-say() { echo "stall: $*"; }
 now_ms() { date +%s%3N; }
 
 # The deep sea's timers and the clock's, with their Intervals in ms (the layout's).
-INTERVALS="JIKOKU1_Timer=100 KAME_Timer=150 ANCOU_Timer=300 COMBU_Timer=1000"
 STEP_PX=3.333 # a turtle step: 50 twips
-KAME_MS=150
 
 start_xvfb || fail "no X server could be started"
 start_miravel "$BIN" --trace "$WORK/trace.jsonl" || fail "no window named Form1 appeared"
 choose "The deep sea"
 press time
 say "deep sea with the clock on $DISPLAY"
+INTERVALS="JIKOKU1_Timer=$INTERVAL_JIKOKU1 KAME_Timer=$INTERVAL_KAME ANCOU_Timer=$INTERVAL_ANCOU COMBU_Timer=$INTERVAL_COMBU"
+KAME_MS=$INTERVAL_KAME
+# The band of the panel the turtle swims in: the panel's inner width, the turtle's height.
+read -r INNER_X _ INNER_W _ <<<"$INNER_HAIKEI1"
+read -r _ TURTLE_Y _ TURTLE_H <<<"$PLACE_kame1"
+BAND=$(crop "$INNER_X $TURTLE_Y $INNER_W $TURTLE_H")
 
 # The turtle's left edge in window pixels: the left of the bounding box of its
-# cyan shell, in the band of the panel where it swims (360 twips down, 33 px high).
+# cyan shell, in the band where it swims.
 turtle_x() {
-    convert "$1" -crop 125x33+10+34 +repage -fill black +opaque '#00FFFF' -format '%@' info: |
-        awk -F'[x+]' '$1 > 0 && $1 < 125 { print $3 + 10; ok = 1 } END { exit !ok }'
+    convert "$1" -crop "$BAND" +repage -fill black +opaque '#00FFFF' -format '%@' info: |
+        awk -F'[x+]' -v x0="$INNER_X" -v w="$INNER_W" '$1 > 0 && $1 < w { print $3 + x0; ok = 1 } END { exit !ok }'
 }
 
 sleep 8
@@ -61,10 +63,7 @@ X_AFTER=$(turtle_x "$WORK/after.png") || fail "no turtle after the resume"
 
 sleep 8
 kill -0 "$APP_PID" 2>/dev/null || fail "the program died after the resume"
-press end
-poll 20 eval '! kill -0 "$APP_PID" 2>/dev/null' || fail "still running two seconds after \"end\""
-wait "$APP_PID"
-STATUS=$?
+end_miravel || fail "\"end\": $STATUS"
 APP_PID=
 [ "$STATUS" = 0 ] || { cat "$WORK/err.log" >&2; fail "exit status $STATUS after \"end\""; }
 
@@ -121,4 +120,4 @@ awk -v intervals="$INTERVALS" -v stop_ms="$((T_CONT - T_STOP))" '
         exit bad
     }' "$WORK/trace.jsonl" || exit 1
 say "\"end\": exit status 0"
-say "all checks passed"
+finish

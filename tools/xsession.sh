@@ -3,7 +3,8 @@
 #
 # Sets WORK (a scratch directory), DISPLAY, XVFB_PID, APP_PID, WINDOW and the
 # window's X, Y. On exit, by any path, it stops whatever the script started
-# and removes WORK.
+# and removes WORK. The window's places come from window_places.sh, which the
+# build writes from the layout beside the program.
 
 XVFB_PID=
 APP_PID=
@@ -29,6 +30,24 @@ xsession_exit() {
 }
 trap xsession_exit EXIT
 trap 'exit 130' INT TERM
+
+SCRIPT=$(basename "$0" .sh)
+FAILED=0
+say() { echo "$SCRIPT: $*"; }
+# A fault that ends the script at once.
+fail() {
+    echo "$SCRIPT: FAIL: $*" >&2
+    exit 1
+}
+# A fault noted while the script goes on to check the rest; finish reports it.
+flag() {
+    echo "$SCRIPT: FAIL: $*" >&2
+    FAILED=1
+}
+finish() {
+    [ "$FAILED" = 0 ] || exit 1
+    say "all checks passed"
+}
 
 require_tools() {
     local tool
@@ -80,6 +99,7 @@ start_xvfb() {
 # Starts the program with the given arguments and waits for its window.
 start_miravel() {
     local bin=$1; shift
+    . "$(dirname "$bin")/window_places.sh" || return 1
     "$bin" "$@" >"$WORK/out.log" 2>"$WORK/err.log" &
     APP_PID=$!
     WINDOW=$(timeout 15 xdotool search --sync --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1)
@@ -87,36 +107,62 @@ start_miravel() {
     eval "$(xdotool getwindowgeometry --shell "$WINDOW")" # X, Y, WIDTH, HEIGHT
 }
 
-# Window places in logical pixels, from the layout's twips (15 to a pixel).
-# The scale factor (QT_SCALE_FACTOR) multiplies them.
+# Presses "end" and waits for the program to go: true when it ended within two
+# seconds with status 0. Sets STATUS.
+end_miravel() {
+    press end
+    poll 20 eval '! kill -0 "$APP_PID" 2>/dev/null' || { STATUS=running; return 1; }
+    wait "$APP_PID"
+    STATUS=$?
+    APP_PID=
+    [ "$STATUS" = 0 ] || { cat "$WORK/err.log" >&2; return 1; }
+}
+
+# Logical pixels times the scale factor (QT_SCALE_FACTOR).
 scaled() { awk -v v="$1" -v s="${QT_SCALE_FACTOR:-1}" 'BEGIN { printf "%d", v * s }'; }
+
+# A control's centre in the window, scaled: "x y".
+centre_of() {
+    local x y w h
+    read -r x y w h <<<"$(eval echo "\$PLACE_$1")"
+    echo "$(scaled $((x + w / 2))) $(scaled $((y + h / 2)))"
+}
+
+# A rectangle ("x y width height", logical) as an ImageMagick crop of the
+# device pixels wholly inside it at the scale, less an inset on each side.
+crop() {
+    local x y w h inset=${2:-0}
+    read -r x y w h <<<"$1"
+    awk -v x="$x" -v y="$y" -v w="$w" -v h="$h" -v s="${QT_SCALE_FACTOR:-1}" -v i="$inset" 'BEGIN {
+        x0 = x * s; y0 = y * s; x1 = (x + w) * s; y1 = (y + h) * s
+        x0 = int(x0) + (x0 > int(x0)) + i; y0 = int(y0) + (y0 > int(y0)) + i
+        printf "%dx%d+%d+%d", int(x1) - i - x0, int(y1) - i - y0, x0, y0 }'
+}
+
+# The panel's inner area as a crop (inset optional).
+inner_crop() { crop "$INNER_HAIKEI1" "${1:-0}"; }
 
 # Presses a button by its caption: "clear", "time" or "end".
 press() {
-    local x
-    case $1 in
-    clear) x=28 ;;
-    time) x=72 ;;
-    end) x=116 ;;
-    *) echo "press: no button \"$1\"" >&2; return 2 ;;
-    esac
-    xdotool mousemove --window "$WINDOW" "$(scaled "$x")" "$(scaled 168)" click 1
+    local name
+    name=$(eval echo "\${CAPTION_$1:-}")
+    [ -n "$name" ] || { echo "press: no button \"$1\"" >&2; return 2; }
+    # shellcheck disable=SC2046 # x and y
+    xdotool mousemove --window "$WINDOW" $(centre_of "$name") click 1
 }
 
 # Chooses a scene from the list as a person would: open it, go to the top,
 # step down to the entry, take it.
 choose() {
-    local steps
-    case $1 in
-    "The universe") steps=0 ;;
-    "The deep sea") steps=1 ;;
-    "Eternity") steps=2 ;;
-    *) echo "choose: no entry \"$1\"" >&2; return 2 ;;
-    esac
-    xdotool mousemove --window "$WINDOW" "$(scaled 56)" "$(scaled 194)" click 1
+    local steps=-1 i
+    for ((i = 0; i < ${#ENTRIES_SelectBg[@]}; i++)); do
+        [ "${ENTRIES_SelectBg[i]}" = "$1" ] && steps=$i
+    done
+    [ "$steps" -ge 0 ] || { echo "choose: no entry \"$1\"" >&2; return 2; }
+    # shellcheck disable=SC2046 # x and y
+    xdotool mousemove --window "$WINDOW" $(centre_of SelectBg) click 1
     sleep 0.3
     xdotool key Home
-    local i
     for ((i = 0; i < steps; i++)); do xdotool key Down; done
     xdotool key Return
 }
