@@ -58,7 +58,9 @@ void expectDrawn(const QFont& font, const QString& text, bool oneFace) {
     for (const QGlyphRun& run : runs) {
         const QList<quint32> glyphs = run.glyphIndexes();
         EXPECT_EQ(std::count(glyphs.begin(), glyphs.end(), 0u), 0) << text.toStdString();
-        if (oneFace) EXPECT_EQ(run.rawFont().familyName(), QFontInfo(font).family()) << text.toStdString();
+        if (oneFace) {
+            EXPECT_EQ(run.rawFont().familyName(), QFontInfo(font).family()) << text.toStdString();
+        }
     }
 }
 
