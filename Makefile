@@ -6,6 +6,9 @@ CMAKE_FLAGS ?=
 PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev \
             xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue \
             appstream desktop-file-utils
+# Faces for the clock's text in other scripts: CJK and Hangul, Thai, Bengali,
+# and Arabic and Hebrew upright.
+PACKAGES += fonts-wqy-microhei fonts-tlwg-garuda-ttf fonts-lohit-beng-bengali fonts-dejavu-core
 
 .PHONY: all setup configure build run test test-sanitize bench clean
 

@@ -1,7 +1,11 @@
 #include "desktop/clock_font.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -20,21 +24,60 @@ QString familyFor(const forms::Font& original) {
     return {};
 }
 
-// Every digit of text replaced by one mark: "12:34:56" and "09:59:00" share a shape.
+// Spaces and format controls draw no glyph of their own: shaping stands in
+// for those a face lacks.
+QString inkedCharacters(const QString& text) {
+    QString inked;
+    for (const char32_t c : text.toUcs4()) {
+        if (!QChar::isSpace(c) && QChar::category(c) != QChar::Other_Format) inked += QString::fromUcs4(&c, 1);
+    }
+    return inked;
+}
+
+bool draws(const QFont& face, const QString& inked) {
+    const QList<quint32> glyphs = QRawFont::fromFont(face).glyphIndexesForString(inked);
+    return std::none_of(glyphs.begin(), glyphs.end(), [](quint32 glyph) { return glyph == 0; });
+}
+
+// A synthesised slant is no italic face; CJK and Bengali faces have none.
+bool hasItalicFace(const QString& family) {
+    const QStringList styles = QFontDatabase::styles(family);
+    return std::any_of(styles.begin(), styles.end(),
+                       [&](const QString& style) { return QFontDatabase::italic(family, style); });
+}
+
+// The faces Qt itself would draw text's characters with, in the system's
+// order of preference.
+QStringList fallbackFamilies(const QString& text, QFont font) {
+    font.setItalic(false);
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    QStringList families;
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        // Characters no face draws come as a run of boxes drawn by no font
+        // file, which has no font tables (and no family name to ask for).
+        if (!run.rawFont().fontTable("head").isEmpty()) families.append(run.rawFont().familyName());
+    }
+    families.removeDuplicates();
+    return families;
+}
+
+// Every digit replaced by its script's zero: times of one shape share a face.
 QString shapeOf(const QString& text) {
     QString shape = text;
     for (QChar& c : shape) {
-        if (c.isDigit()) c = u'#';
+        if (c.isDigit()) c = QChar(c.unicode() - c.digitValue());
     }
     return shape;
 }
 
-// The digit that takes most room in font: the time is measured with it in
-// every digit's place, so later seconds never outgrow the chosen size.
-QChar widestDigit(const QFontMetrics& metrics) {
-    QChar widest = u'0';
+// The digit of zero's script that takes most room in font.
+QChar widestDigit(const QFontMetrics& metrics, QChar zero) {
+    QChar widest = zero;
     int width = -1;
-    for (char16_t d = u'0'; d <= u'9'; ++d) {
+    for (char16_t d = zero.unicode(); d < zero.unicode() + 10; ++d) {
         const int w = std::max(metrics.horizontalAdvance(QChar(d)), metrics.boundingRect(QChar(d)).right() + 1);
         if (w > width) {
             width = w;
@@ -44,15 +87,43 @@ QChar widestDigit(const QFontMetrics& metrics) {
     return widest;
 }
 
+// Text as wide as any time of its shape can be.
+QString withWidestDigits(const QString& text, const QFontMetrics& metrics) {
+    QString widest = text;
+    for (QChar& c : widest) {
+        if (c.isDigit()) c = widestDigit(metrics, QChar(c.unicode() - c.digitValue()));
+    }
+    return widest;
+}
+
 } // namespace
 
-ClockFont::ClockFont(const forms::Font& original)
+std::optional<QFont> faceDrawing(const QString& text, const QFont& preferred) {
+    const QString inked = inkedCharacters(text);
+    QFont face = preferred;
+    if (preferred.italic() && hasItalicFace(QFontInfo(preferred).family()) && draws(face, inked)) return face;
+    face.setItalic(false);
+    if (draws(face, inked)) return face;
+    for (const QString& family : fallbackFamilies(text, preferred)) {
+        face.setFamily(family);
+        face.setItalic(preferred.italic() && hasItalicFace(family));
+        if (draws(face, inked)) return face;
+        face.setItalic(false);
+        if (draws(face, inked)) return face;
+    }
+    return std::nullopt;
+}
+
+ClockFont::ClockFont(const forms::Font& original, const std::function<std::string(forms::TimeOfDay)>& timeText)
     : preferredPixelSize_(std::max(MinimumPixelSize, static_cast<int>(std::lround(original.points * 96.0 / 72.0)))) {
     const QString family = familyFor(original);
     if (!family.isEmpty()) base_.setFamily(family);
     base_.setItalic(original.italic);
     base_.setWeight(original.weight >= 600 ? QFont::Bold : QFont::Normal);
     base_.setPixelSize(preferredPixelSize_);
+    for (const int hour : {1, 10, 13, 22}) {
+        dayTexts_.append(QString::fromStdString(timeText(forms::TimeOfDay{hour, 59, 59})));
+    }
 }
 
 bool ClockFont::fits(const QFont& font, const QString& text, QSize box) {
@@ -63,26 +134,39 @@ bool ClockFont::fits(const QFont& font, const QString& text, QSize box) {
     return width <= box.width() - 2 * Margin && metrics.height() <= box.height();
 }
 
-QFont ClockFont::fontFor(const QString& text, QSize box) {
-    const QString shape = shapeOf(text) + QLatin1Char('@') + QString::number(box.width()) + QLatin1Char('x') +
-                          QString::number(box.height());
-    QFont font = base_;
-    if (auto found = pixelSizeByShape_.constFind(shape); found != pixelSizeByShape_.constEnd()) {
-        font.setPixelSize(*found);
-        return font;
+// Where no one face draws it all, Qt's own fallback draws each character in
+// some face; upright, since the fallbacks of an italic face may lack them.
+QFont ClockFont::faceFor(const QString& text) {
+    const QString shape = shapeOf(text);
+    auto found = faceByShape_.constFind(shape);
+    if (found == faceByShape_.constEnd()) {
+        QFont upright = base_;
+        upright.setItalic(false);
+        found = faceByShape_.insert(shape, faceDrawing(text, base_).value_or(upright));
     }
+    return *found;
+}
+
+int ClockFont::dayPixelSize(QFont face, QSize box) const {
     int size = preferredPixelSize_;
     for (; size > MinimumPixelSize; --size) {
-        font.setPixelSize(size);
-        QString widest = text;
-        const QChar digit = widestDigit(QFontMetrics(font));
-        for (QChar& c : widest) {
-            if (c.isDigit()) c = digit;
+        face.setPixelSize(size);
+        const QFontMetrics metrics(face);
+        if (std::all_of(dayTexts_.begin(), dayTexts_.end(),
+                        [&](const QString& text) { return fits(face, withWidestDigits(text, metrics), box); })) {
+            break;
         }
-        if (fits(font, widest, box)) break;
     }
-    font.setPixelSize(size);
-    pixelSizeByShape_.insert(shape, size);
+    return size;
+}
+
+QFont ClockFont::fontFor(const QString& text, QSize box) {
+    QFont font = faceFor(text);
+    const QString key =
+        QStringLiteral("%1/%2@%3x%4").arg(font.family()).arg(font.italic()).arg(box.width()).arg(box.height());
+    auto found = pixelSizeByFace_.constFind(key);
+    if (found == pixelSizeByFace_.constEnd()) found = pixelSizeByFace_.insert(key, dayPixelSize(font, box));
+    font.setPixelSize(*found);
     return font;
 }
 

@@ -2,6 +2,7 @@
 
 #include "desktop/geometry.h"
 #include "desktop/palette_colour.h"
+#include "desktop/time_text.h"
 #include "scene/layout.h"
 
 #include <cmath>
@@ -42,7 +43,8 @@ Children childrenOf(const Form1& form) {
 
 } // namespace
 
-ScenePainter::ScenePainter() : clockFont_(forms::Font{.face = "Curlz MT", .points = 9.75, .italic = true}) {}
+ScenePainter::ScenePainter()
+    : clockFont_(forms::Font{.face = "Curlz MT", .points = 9.75, .italic = true}, localeTimeText()) {}
 
 const QImage& ScenePainter::imageOf(const forms::Picture& picture) {
     auto found = images_.find(&picture);

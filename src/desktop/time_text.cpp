@@ -1,12 +1,55 @@
 #include "desktop/time_text.h"
 
+#include "desktop/clock_font.h"
+
+#include <QList>
 #include <QTime>
 
+#include <algorithm>
 #include <optional>
 
 namespace miravel::desktop {
 
-QString timeFormatWithoutZone(const QString& format) {
+namespace {
+
+// A run of one letter that Qt reads as part of the time, or literal text
+// (quotes kept).
+struct Token {
+    QString text;
+    bool field = false;
+
+    bool is(QChar letter) const { return field && text.front() == letter; }
+};
+
+bool isFieldLetter(QChar c) { return QStringView(u"hHmszaApPtBb").contains(c); }
+
+QList<Token> tokensOf(const QString& format) {
+    QList<Token> tokens;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == u'\'') quoted = !quoted;
+        const bool field = !quoted && isFieldLetter(c);
+        if (!tokens.isEmpty() && tokens.back().field == field && (!field || tokens.back().text.front() == c)) {
+            tokens.back().text += c;
+        } else {
+            tokens.append({QString(c), field});
+        }
+    }
+    return tokens;
+}
+
+QString joined(const QList<Token>& tokens) {
+    QString text;
+    for (const Token& token : tokens)
+        text += token.text;
+    return text;
+}
+
+bool bracketsOnlyZone(QChar open, QChar close) {
+    return (open == u'(' && close == u')') || (open == u'[' && close == u']');
+}
+
+QString withoutZone(const QString& format) {
     QString out;
     bool quoted = false;
     for (qsizetype i = 0; i < format.size(); ++i) {
@@ -16,9 +59,14 @@ QString timeFormatWithoutZone(const QString& format) {
             out += c;
             continue;
         }
-        // The zone and the spaces around it go; one space stays if it separated
-        // what is on either side.
-        while (i + 1 < format.size() && format[i + 1] == u't') ++i;
+        // The zone goes with the brackets and spaces around it; one space
+        // stays if it separated what is on either side.
+        while (i + 1 < format.size() && format[i + 1] == u't')
+            ++i;
+        if (!out.isEmpty() && i + 1 < format.size() && bracketsOnlyZone(out.back(), format[i + 1])) {
+            out.chop(1);
+            ++i;
+        }
         bool spaced = false;
         while (!out.isEmpty() && out.back().isSpace()) {
             out.chop(1);
@@ -33,13 +81,70 @@ QString timeFormatWithoutZone(const QString& format) {
     return out.trimmed();
 }
 
+// Qt writes "Ap" as the locale's own AM/PM text.
+void dayPeriodsAsAmPm(QList<Token>& tokens) {
+    for (Token& token : tokens) {
+        if (token.is(u'B') || token.is(u'b')) token.text = QStringLiteral("Ap");
+    }
+}
+
+// The separator between hours and minutes goes between minutes and seconds
+// too, unless it is a word ("HH 'h' mm"), which would read as hours again.
+void secondsAfterMinutes(QList<Token>& tokens) {
+    qsizetype hour = -1;
+    qsizetype minute = -1;
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        if (tokens[i].is(u's')) return;
+        if (minute < 0 && (tokens[i].is(u'h') || tokens[i].is(u'H'))) hour = i;
+        if (minute < 0 && tokens[i].is(u'm')) minute = i;
+    }
+    if (minute < 0) return;
+    QString separator;
+    for (qsizetype i = hour + 1; hour >= 0 && i < minute; ++i)
+        separator += tokens[i].text;
+    const bool plain =
+        std::none_of(separator.begin(), separator.end(), [](QChar c) { return c.isLetter() || c == u'\''; });
+    if (separator.isEmpty() || !plain) separator = QStringLiteral(":");
+    tokens.insert(minute + 1, Token{QString(tokens[minute].text.size(), u's'), true});
+    tokens.insert(minute + 1, Token{separator, false});
+}
+
+QString digitsOf(const QLocale& locale) {
+    const char32_t zero = locale.zeroDigit().toUcs4().front();
+    QString digits;
+    for (char32_t d = zero; d < zero + 10; ++d)
+        digits += QString::fromUcs4(&d, 1);
+    return digits;
+}
+
+QString withAsciiDigits(const QString& text) {
+    QString out;
+    for (const char32_t c : text.toUcs4()) {
+        const int value = QChar::digitValue(c);
+        out += value >= 0 && QChar::isDigit(c) ? QString(QChar(u'0' + value)) : QString::fromUcs4(&c, 1);
+    }
+    return out;
+}
+
+} // namespace
+
+QString clockTimeFormat(const QString& timeFormat) {
+    QList<Token> tokens = tokensOf(withoutZone(timeFormat));
+    dayPeriodsAsAmPm(tokens);
+    secondsAfterMinutes(tokens);
+    return joined(tokens);
+}
+
 std::function<std::string(forms::TimeOfDay)> localeTimeText(const QLocale& locale) {
-    const QString format = timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat));
+    const QString format = clockTimeFormat(locale.timeFormat(QLocale::ShortFormat));
+    // Digits of another script tell the time; boxes do not.
+    const bool ownDigits = faceDrawing(digitsOf(locale), QFont()).has_value();
     // The clock asks ten times a second; the text changes once a second.
-    return [locale, format, last = std::optional<forms::TimeOfDay>(), text = std::string()](
-               forms::TimeOfDay time) mutable {
+    return [locale, format, ownDigits, last = std::optional<forms::TimeOfDay>(),
+            text = std::string()](forms::TimeOfDay time) mutable {
         if (time != last) {
-            text = locale.toString(QTime(time.hour, time.minute, time.second), format).toStdString();
+            const QString shown = locale.toString(QTime(time.hour, time.minute, time.second), format);
+            text = (ownDigits ? shown : withAsciiDigits(shown)).toStdString();
             last = time;
         }
         return text;

@@ -10,11 +10,14 @@
 
 namespace miravel::desktop {
 
-// The locale's long time format without its time zone: hours, minutes,
-// seconds and any AM/PM, as the user is used to reading them.
-QString timeFormatWithoutZone(const QString& format);
+// The clock's format made from one of a locale's time formats: its hours,
+// minutes and AM/PM, with seconds added after the minutes (behind the
+// locale's own separator) when it has none, and without the time zone. The
+// day periods that Qt cannot write (B and b) become its AM/PM.
+QString clockTimeFormat(const QString& timeFormat);
 
-// The clock's text function for a locale.
+// The clock's text function for a locale: its short time format with seconds,
+// in its own digits, or in ASCII digits where no installed face draws those.
 std::function<std::string(forms::TimeOfDay)> localeTimeText(const QLocale& locale = QLocale::system());
 
 } // namespace miravel::desktop
