@@ -203,8 +203,7 @@ int main(int argc, char** argv) {
     int unmatched = 0;
     std::string miscounted;
     std::vector<std::string> names;
-    for (const auto& [name, times] : real)
-        names.push_back(name);
+    for (const auto& [name, times] : real) names.push_back(name);
     for (const auto& [name, times] : ideal)
         if (isTimer(name) && !real.contains(name)) names.push_back(name);
     for (const std::string& name : names) {
@@ -212,8 +211,7 @@ int main(int argc, char** argv) {
         const std::vector<double>& r = real.contains(name) ? real.at(name) : none;
         const std::vector<double>& v = ideal.contains(name) ? ideal.at(name) : none;
         const std::size_t common = std::min(r.size(), v.size());
-        for (std::size_t i = 0; i < common; ++i)
-            pairs[name].push_back({v[i], r[i] - v[i]});
+        for (std::size_t i = 0; i < common; ++i) pairs[name].push_back({v[i], r[i] - v[i]});
         if (r.size() != v.size()) {
             unmatched += static_cast<int>(std::max(r.size(), v.size()) - common);
             miscounted += (miscounted.empty() ? "" : ",") + name + ":" + std::to_string(r.size()) + "/" +
@@ -223,8 +221,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> absolute;
     for (const auto& [name, list] : pairs)
-        for (const Pair& pair : list)
-            absolute.push_back(std::abs(pair.error));
+        for (const Pair& pair : list) absolute.push_back(std::abs(pair.error));
 
     // Drift: per timer, the median error near the end against that near the start.
     double start = trace->runs.front().ms;

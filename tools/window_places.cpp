@@ -60,8 +60,7 @@ int main() {
         }
         if (const auto* list = dynamic_cast<const forms::ComboBox*>(visible)) {
             std::printf("ENTRIES_%s=(", list->name().c_str());
-            for (const std::string_view item : list->items())
-                std::printf(" \"%.*s\"", int(item.size()), item.data());
+            for (const std::string_view item : list->items()) std::printf(" \"%.*s\"", int(item.size()), item.data());
             std::printf(" )\n");
         }
     }

@@ -27,7 +27,7 @@ std::optional<QFont> faceDrawing(const QString& text, const QFont& preferred);
 // the widest digit of their own script, so the clock never changes size as
 // the hours pass.
 class ClockFont {
-  public:
+public:
     // Families tried in order; the default family when none is installed.
     static constexpr const char* Fallbacks[] = {"Comic Neue"};
     static constexpr int MinimumPixelSize = 6;
@@ -46,7 +46,7 @@ class ClockFont {
     // True when text, drawn in font, fits a box of that size with the margin.
     static bool fits(const QFont& font, const QString& text, QSize box);
 
-  private:
+private:
     QFont faceFor(const QString& text);
     int dayPixelSize(QFont face, QSize box) const;
 

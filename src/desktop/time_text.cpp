@@ -40,8 +40,7 @@ QList<Token> tokensOf(const QString& format) {
 
 QString joined(const QList<Token>& tokens) {
     QString text;
-    for (const Token& token : tokens)
-        text += token.text;
+    for (const Token& token : tokens) text += token.text;
     return text;
 }
 
@@ -61,8 +60,7 @@ QString withoutZone(const QString& format) {
         }
         // The zone goes with the brackets and spaces around it; one space
         // stays if it separated what is on either side.
-        while (i + 1 < format.size() && format[i + 1] == u't')
-            ++i;
+        while (i + 1 < format.size() && format[i + 1] == u't') ++i;
         if (!out.isEmpty() && i + 1 < format.size() && bracketsOnlyZone(out.back(), format[i + 1])) {
             out.chop(1);
             ++i;
@@ -100,8 +98,7 @@ void secondsAfterMinutes(QList<Token>& tokens) {
     }
     if (minute < 0) return;
     QString separator;
-    for (qsizetype i = hour + 1; hour >= 0 && i < minute; ++i)
-        separator += tokens[i].text;
+    for (qsizetype i = hour + 1; hour >= 0 && i < minute; ++i) separator += tokens[i].text;
     const bool plain =
         std::none_of(separator.begin(), separator.end(), [](QChar c) { return c.isLetter() || c == u'\''; });
     if (separator.isEmpty() || !plain) separator = QStringLiteral(":");
@@ -112,8 +109,7 @@ void secondsAfterMinutes(QList<Token>& tokens) {
 QString digitsOf(const QLocale& locale) {
     const char32_t zero = locale.zeroDigit().toUcs4().front();
     QString digits;
-    for (char32_t d = zero; d < zero + 10; ++d)
-        digits += QString::fromUcs4(&d, 1);
+    for (char32_t d = zero; d < zero + 10; ++d) digits += QString::fromUcs4(&d, 1);
     return digits;
 }
 

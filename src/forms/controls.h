@@ -22,7 +22,7 @@ class PictureBox;
 // form that owns it. Placing a control registers it with its form, so the form
 // lists its controls in definition order.
 class Control {
-  public:
+public:
     Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -33,17 +33,17 @@ class Control {
     const std::string& name() const { return name_; }
     int index() const { return index_; } // -1 outside a control array
 
-  protected:
+protected:
     Form& form() const { return *form_; }
 
-  private:
+private:
     Form* form_ = nullptr;
     std::string name_;
     int index_ = -1;
 };
 
 class Timer : public Control {
-  public:
+public:
     void setInterval(Ms interval) { interval_ = interval; }
     Ms interval() const { return interval_; }
 
@@ -57,7 +57,7 @@ class Timer : public Control {
     Ms due() const { return due_; }
     void fire();
 
-  private:
+private:
     Ms interval_ = 0;
     Ms due_ = 0;
     bool enabled_ = false;
@@ -67,7 +67,7 @@ class Timer : public Control {
 // itself. Writes that change what is seen report the area to repaint to the
 // form.
 class VisibleControl : public Control {
-  public:
+public:
     // Also registers the control with its container (none: the form itself).
     void place(Form& form, std::string_view name, int index, PictureBox* container);
     const PictureBox* container() const { return container_; }
@@ -89,10 +89,10 @@ class VisibleControl : public Control {
     // Left is single precision, as in the original; a result that is no number raises overflow.
     void setLeft(double left);
 
-  protected:
+protected:
     void repaint() const;
 
-  private:
+private:
     PictureBox* container_ = nullptr;
     float left_ = 0;
     double top_ = 0;
@@ -104,7 +104,7 @@ class VisibleControl : public Control {
 
 // A windowless picture: drawn by its container, under every windowed sibling.
 class Image : public VisibleControl {
-  public:
+public:
     bool windowed() const override { return false; }
     bool stretch() const { return stretch_; }
     void setStretch(bool stretch) { stretch_ = stretch; }
@@ -112,7 +112,7 @@ class Image : public VisibleControl {
     const std::optional<Picture>& picture() const { return picture_; }
     void setPicture(const Picture& picture) { picture_ = picture; }
 
-  private:
+private:
     std::optional<Picture> picture_;
     bool stretch_ = false;
 };
@@ -120,7 +120,7 @@ class Image : public VisibleControl {
 // A windowed box that paints its BackColor, then its picture at natural size,
 // and may contain other controls.
 class PictureBox : public VisibleControl {
-  public:
+public:
     bool windowed() const override { return true; }
 
     // What the box holds, in definition order.
@@ -142,7 +142,7 @@ class PictureBox : public VisibleControl {
     const std::optional<Picture>& picture() const { return picture_; }
     void setPicture(const Picture& picture) { picture_ = picture; }
 
-  private:
+private:
     std::vector<VisibleControl*> children_;
     std::optional<Picture> picture_;
     Colour backColor_ = ButtonFace;
@@ -159,7 +159,7 @@ struct Font {
 
 // A windowless text, drawn by its container.
 class Label : public VisibleControl {
-  public:
+public:
     bool windowed() const override { return false; }
     const std::string& caption() const { return caption_; }
     void setCaption(std::string caption);
@@ -171,7 +171,7 @@ class Label : public VisibleControl {
     const Font& font() const { return font_; }
     void setFont(const Font& font) { font_ = font; }
 
-  private:
+private:
     std::string caption_;
     Colour backColor_ = ButtonFace;
     Colour foreColor_ = WindowText;
@@ -179,7 +179,7 @@ class Label : public VisibleControl {
 };
 
 class CommandButton : public VisibleControl {
-  public:
+public:
     bool windowed() const override { return true; }
     const std::string& caption() const { return caption_; }
     void setCaption(std::string_view caption) { caption_ = caption; }
@@ -188,13 +188,13 @@ class CommandButton : public VisibleControl {
     void click();
     std::function<void()> onClick;
 
-  private:
+private:
     std::string caption_;
 };
 
 // A drop-down list (style 2): the user picks an entry and cannot type.
 class ComboBox : public VisibleControl {
-  public:
+public:
     bool windowed() const override { return true; }
     std::span<const std::string_view> items() const { return items_; }
     void setItems(std::span<const std::string_view> items) { items_ = items; }
@@ -206,14 +206,14 @@ class ComboBox : public VisibleControl {
     void choose(std::size_t item);
     std::function<void()> onClick;
 
-  private:
+private:
     std::span<const std::string_view> items_;
     std::string text_;
 };
 
 // Controls sharing one name, told apart by their index, as Name(index).
 template <typename T> class ControlArray {
-  public:
+public:
     T& add(int index) { return elements_[index]; }
 
     // The element with that index; there is no element without one.
@@ -230,7 +230,7 @@ template <typename T> class ControlArray {
         throw RuntimeError(340, "Control array element '" + std::to_string(index) + "' doesn't exist");
     }
 
-  private:
+private:
     std::map<int, T> elements_;
 };
 
@@ -240,12 +240,10 @@ namespace forms {
 
 // A handler's "hide A, B and C" or "disable X and Y", in the order given.
 inline void setVisible(std::span<VisibleControl* const> controls, bool visible) {
-    for (VisibleControl* control : controls)
-        control->setVisible(visible);
+    for (VisibleControl* control : controls) control->setVisible(visible);
 }
 inline void setEnabled(std::span<Timer* const> timers, bool enabled) {
-    for (Timer* timer : timers)
-        timer->setEnabled(enabled);
+    for (Timer* timer : timers) timer->setEnabled(enabled);
 }
 
 } // namespace forms

@@ -13,7 +13,7 @@ namespace forms {
 // The window's side of the runtime: its clock, the way events reach handlers,
 // End, and the observers through which a binding repaints, traces and closes.
 class Form {
-  public:
+public:
     using RepaintObserver = std::function<void(const PictureBox* container, const TwipRect& area)>;
     using EventObserver = std::function<void(std::string_view control, std::string_view event)>;
 
@@ -50,7 +50,7 @@ class Form {
     std::function<TimeOfDay()> timeOfDay = currentTimeOfDay;
     std::function<std::string(TimeOfDay)> timeText = defaultTimeText;
 
-  private:
+private:
     std::vector<Control*> controls_;
     Scheduler scheduler_;
     RepaintObserver repaintObserver_;

@@ -25,7 +25,7 @@ using forms::Integer;
 // "clear" button, Command3 the "end" button, SelectBg the scene list. Each
 // control's row in the layout (scene/layout.cpp) says what it is on screen.
 class Form1 : public forms::Form {
-  public:
+public:
     static constexpr int InnerWidth = 2175;  // twips
     static constexpr int InnerHeight = 3150; // twips
     static constexpr std::array<std::string_view, 3> SceneNames{"The universe", "The deep sea", "Eternity"};
@@ -113,7 +113,7 @@ class Form1 : public forms::Form {
     std::array<forms::Timer*, 3> deepSeaTimers() { return {&ANCOU, &COMBU, &KAME}; }
     std::array<forms::VisibleControl*, 3> universePictures() { return {&DOSEI, &MASIC, &SUISEI}; }
 
-  private:
+private:
     void swim(forms::Image& shown, forms::Image& other, Integer hold);
 
     forms::Picture icon_;

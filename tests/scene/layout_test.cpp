@@ -56,7 +56,7 @@ TEST(Layout, EveryTimerButtonAndTheListHasAHandlerOfItsOwn) {
 }
 
 class BuiltForm : public ::testing::Test {
-  protected:
+protected:
     Form1 form; // built, not loaded
 
     const forms::VisibleControl* visibleControl(const layout::Row& row) {
@@ -138,8 +138,7 @@ TEST_F(BuiltForm, NothingRunsAndNothingShowsBeforeLoad) {
     EXPECT_FALSE(form.scheduler().nextDue());
     form.scheduler().advanceTo(60'000);
     EXPECT_EQ(form.CLOCK.caption(), "");
-    for (const forms::VisibleControl* child : form.HAIKEI1.children())
-        EXPECT_FALSE(child->visible()) << child->name();
+    for (const forms::VisibleControl* child : form.HAIKEI1.children()) EXPECT_FALSE(child->visible()) << child->name();
     EXPECT_TRUE(form.HAIKEI1.visible());
 }
 

@@ -14,7 +14,7 @@ namespace miravel::testing {
 
 // Form1 loaded on the virtual clock at time 0, with a fixed time of day.
 class Form1Test : public ::testing::Test {
-  protected:
+protected:
     Form1Test() {
         form.timeOfDay = [this] { return timeOfDay; };
         form.load();
