@@ -17,8 +17,8 @@ Session::Session(Form1& form, TraceLog* trace, Driver::Clock clock) : form_(form
     driver_ = std::make_unique<Driver>(form_.scheduler(), std::move(clock));
     driver_->setErrorHandler([this](const forms::RuntimeError& error) { fail(error); });
 
-    form_.setRepaintObserver([this](const forms::PictureBox* container, const forms::TwipRect& area) {
-        window_->repaint(container, area);
+    form_.setRepaintObserver([this](const forms::VisibleControl& source, const forms::TwipRect& area) {
+        window_->repaint(source.container(), area);
     });
     if (trace) {
         form_.setEventObserver([this, trace](std::string_view control, std::string_view event) {

@@ -31,6 +31,56 @@ void Timer::fire() {
     form().raise(name(), "Timer", onTimer);
 }
 
+void Timer::save(ControlState& state) const {
+    state.enabled = enabled_;
+    state.due = due_;
+}
+
+void Timer::restore(const ControlState& state) {
+    enabled_ = state.enabled;
+    due_ = state.due;
+}
+
+void VisibleControl::save(ControlState& state) const {
+    state.left = left_;
+    state.visible = visible_;
+}
+
+void VisibleControl::restore(const ControlState& state) {
+    left_ = state.left;
+    visible_ = state.visible;
+}
+
+void PictureBox::save(ControlState& state) const {
+    VisibleControl::save(state);
+    state.backColor = backColor_;
+}
+
+void PictureBox::restore(const ControlState& state) {
+    VisibleControl::restore(state);
+    backColor_ = state.backColor;
+}
+
+void Label::save(ControlState& state) const {
+    VisibleControl::save(state);
+    state.caption = caption_;
+}
+
+void Label::restore(const ControlState& state) {
+    VisibleControl::restore(state);
+    caption_ = state.caption;
+}
+
+void ComboBox::save(ControlState& state) const {
+    VisibleControl::save(state);
+    state.text = text_;
+}
+
+void ComboBox::restore(const ControlState& state) {
+    VisibleControl::restore(state);
+    text_ = state.text;
+}
+
 void VisibleControl::setArea(const TwipRect& area) {
     left_ = static_cast<float>(area.left);
     top_ = area.top;
@@ -38,7 +88,7 @@ void VisibleControl::setArea(const TwipRect& area) {
     height_ = area.height;
 }
 
-void VisibleControl::repaint() const { form().repaint(container(), area()); }
+void VisibleControl::repaint() const { form().repaint(*this, area()); }
 
 void VisibleControl::setVisible(bool visible) {
     if (visible == visible_) return;

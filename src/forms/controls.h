@@ -18,6 +18,20 @@ namespace forms {
 class Form;
 class PictureBox;
 
+// What a running program may change in a control, as a snapshot of the form
+// keeps it; each kind fills in its own part.
+struct ControlState {
+    bool enabled = false; // a timer
+    Ms due = 0;
+    float left = 0; // a control with an area
+    bool visible = false;
+    Colour backColor = ButtonFace; // a picture box
+    std::string caption;           // a label
+    std::string text;              // a list
+
+    friend bool operator==(const ControlState&, const ControlState&) = default;
+};
+
 // What every control has: a name (and an index in a control array) and the
 // form that owns it. Placing a control registers it with its form, so the form
 // lists its controls in definition order.
@@ -32,6 +46,11 @@ public:
 
     const std::string& name() const { return name_; }
     int index() const { return index_; } // -1 outside a control array
+
+    // The control's changeable state, and that state put back as it was,
+    // without a repaint or an event: the form's look-ahead leaves no trace.
+    virtual void save(ControlState& state) const = 0;
+    virtual void restore(const ControlState& state) = 0;
 
 protected:
     Form& form() const { return *form_; }
@@ -51,6 +70,9 @@ public:
     void setEnabled(bool enabled);
 
     std::function<void()> onTimer;
+
+    void save(ControlState& state) const override;
+    void restore(const ControlState& state) override;
 
     // Scheduler's side.
     bool running() const { return enabled_ && interval_ > 0; }
@@ -75,6 +97,9 @@ public:
     // A windowed control has a window of its own and is drawn over every
     // windowless sibling (an image, a label), whatever their order.
     virtual bool windowed() const = 0;
+
+    void save(ControlState& state) const override;
+    void restore(const ControlState& state) override;
 
     TwipRect area() const { return {left_, top_, width_, height_}; }
     void setArea(const TwipRect& area);
@@ -139,6 +164,9 @@ public:
     // Inner (client) area: the box less its frame, in the box's own twips.
     TwipRect inner() const;
 
+    void save(ControlState& state) const override;
+    void restore(const ControlState& state) override;
+
     const std::optional<Picture>& picture() const { return picture_; }
     void setPicture(const Picture& picture) { picture_ = picture; }
 
@@ -170,6 +198,9 @@ public:
     void setForeColor(Colour colour) { foreColor_ = colour; }
     const Font& font() const { return font_; }
     void setFont(const Font& font) { font_ = font; }
+
+    void save(ControlState& state) const override;
+    void restore(const ControlState& state) override;
 
 private:
     std::string caption_;
@@ -205,6 +236,9 @@ public:
     // A choice by the user: the text becomes the entry's, then Click is raised.
     void choose(std::size_t item);
     std::function<void()> onClick;
+
+    void save(ControlState& state) const override;
+    void restore(const ControlState& state) override;
 
 private:
     std::span<const std::string_view> items_;

@@ -39,6 +39,12 @@ public:
 
     void end() { ended_ = true; }
 
+    // The clock and its end put back as a snapshot of the form had them.
+    void restore(Ms now, bool ended) {
+        now_ = now;
+        ended_ = ended;
+    }
+
 private:
     Timer* earliestDue() const;
 

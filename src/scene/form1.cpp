@@ -8,6 +8,8 @@ namespace miravel {
 
 Form1::Form1() {
     layout::build(*this);
+    for (Integer* variable : {&masicStep, &ancouStep, &kameCount, &eyeACount, &eyeBCount, &mouthCount, &eternityOn})
+        keep(*variable);
     icon_ = decodeStoredPicture(storedPicture("Form1"), "Form1");
     leftEye_ = {&Face1A, &Face2A, &Face3A, &Face4A,  &Face5A,  &Face6A,
                 &Face7A, &Face8A, &Face9A, &Face10A, &Face11A, &Face12A};

@@ -74,9 +74,9 @@ protected:
         panel.place(form, "panel", -1, nullptr);
         image.place(form, "image", -1, &panel);
         image.setArea({100, 200, 480, 480});
-        form.setRepaintObserver([this](const forms::PictureBox* container, const forms::TwipRect& area) {
+        form.setRepaintObserver([this](const forms::VisibleControl& source, const forms::TwipRect& area) {
             repaints.push_back(area);
-            EXPECT_EQ(container, &panel);
+            EXPECT_EQ(source.container(), &panel);
         });
     }
 
