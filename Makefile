@@ -1,5 +1,6 @@
 # Two commands: `make run` and `make test`. Both install what is missing
-# (Debian packages), configure and build into build/.
+# (Debian packages), configure and build into build/. `make deb` builds the
+# Debian package into the parent directory, as dpkg-buildpackage does.
 
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=
@@ -9,13 +10,20 @@ PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenc
 # Faces for the clock's text in other scripts: CJK and Hangul, Thai, Bengali,
 # and Arabic and Hebrew upright.
 PACKAGES += fonts-wqy-microhei fonts-tlwg-garuda-ttf fonts-lohit-beng-bengali fonts-dejavu-core
+# Building the Debian package and checking it (make deb, .ci/run): the Debian
+# build tools, lintian, and what the check of the unpacked package runs.
+DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git \
+                man-db gtk-update-icon-cache
 
-.PHONY: all setup configure build run test test-sanitize bench clean
+.PHONY: all setup setup-deb configure build run test test-sanitize bench deb clean
 
 all: build
 
 setup:
 	@tools/setup.sh $(PACKAGES)
+
+setup-deb:
+	@tools/setup.sh $(PACKAGES) $(DEB_PACKAGES)
 
 $(BUILD_DIR)/build.ninja: | setup
 	cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS)
@@ -40,6 +48,9 @@ test-sanitize:
 
 bench: build
 	cmake --build $(BUILD_DIR) --target benchmarks
+
+deb: setup-deb
+	dpkg-buildpackage -us -uc -b
 
 clean:
 	rm -rf $(BUILD_DIR) build-sanitize

@@ -1,7 +1,9 @@
-# Installation and packages. Included from the root once the miravel
-# executable exists; the desktop icon comes from cmake/pictures.cmake.
+# Installation. Included from the root once the miravel executable exists.
+# The Debian package (debian/) installs through these rules too; it sets
+# CMAKE_INSTALL_BINDIR to games, where Debian keeps games.
 
 include(GNUInstallDirs)
+include(${CMAKE_CURRENT_LIST_DIR}/icons.cmake)
 
 if(TARGET miravel)
     install(TARGETS miravel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -19,34 +21,11 @@ endif()
 
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/miravel.desktop"
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES "${PROJECT_SOURCE_DIR}/packaging/io.miravel.Miravel.metainfo.xml"
+install(FILES "${PROJECT_SOURCE_DIR}/packaging/io.miravel.miravel.metainfo.xml"
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES "${MIRAVEL_DESKTOP_ICON}"
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps RENAME miravel.png)
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME miravel)
-set(CPACK_PACKAGE_VERSION 1.00)
-set(CPACK_PACKAGE_VENDOR "Miravel developers")
-set(CPACK_PACKAGE_CONTACT "Miravel developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "A small desktop toy: a clock and three animated scenes")
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Miravel developers")
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# The package carries the program without its debugging information.
-set(CPACK_STRIP_FILES ON)
-# Qt finds its windowing plugins at run time, so no library dependency names
-# them; without qt6-qpa-plugins the window cannot open. The clock prefers
-# Comic Neue and falls back to the default font.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-comic-neue")
-find_program(MIRAVEL_DPKG_SHLIBDEPS dpkg-shlibdeps)
-if(MIRAVEL_DPKG_SHLIBDEPS)
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-else()
-    # Without dpkg-dev nothing reads the libraries the program links: name
-    # them, or the package installs on a machine that cannot run it.
-    set(_miravel_qt "${Qt6_VERSION_MAJOR}.${Qt6_VERSION_MINOR}")
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6widgets6 (>= ${_miravel_qt}), libqt6gui6 (>= ${_miravel_qt}), libqt6core6 (>= ${_miravel_qt})")
-endif()
-include(CPack)
+# Section 6: games. It names the version, so it is written at configure time.
+configure_file("${PROJECT_SOURCE_DIR}/packaging/miravel.6.in" "${PROJECT_BINARY_DIR}/miravel.6" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/miravel.6"
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(DIRECTORY "${MIRAVEL_ICONS_DIR}/"
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
