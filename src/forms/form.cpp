@@ -77,7 +77,7 @@ std::optional<Ms> Form::nextVisibleChange(Ms horizon) {
     try {
         for (std::optional<Ms> due = scheduler_.nextDue(); due && *due <= horizon; due = scheduler_.nextDue()) {
             scheduler_.advanceTo(*due);
-            if (shown) {
+            if (shown || scheduler_.ended()) {
                 found = due;
                 break;
             }

@@ -68,7 +68,7 @@ public:
     void restore(const Snapshot& snapshot);
 
     // The first moment after now, up to the horizon, at which the events due
-    // then change what is seen, or raise a run-time error. The form is left
+    // then change what is seen, end the program or raise a run-time error. The form is left
     // exactly as it was and its observers hear nothing of the run ahead.
     std::optional<Ms> nextVisibleChange(Ms horizon);
 

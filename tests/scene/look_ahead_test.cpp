@@ -38,6 +38,7 @@ const FirstChange FirstChanges[] = {
     {"UniverseTheMoonsFirstPulse",         "universe",                600},
     {"DeepSeaTheTurtleUnseenTheLureGlows", "deep-sea",                300},
     {"FaceOverAHiddenPulsingMoon",         "universe eternity",       50},
+    {"EndTheProgramEndsTenMsLater",        "end",                     10},
 };
 // clang-format on
 
@@ -51,6 +52,7 @@ protected:
             if (step == "universe") choose("The universe");
             if (step == "deep-sea") choose("The deep sea");
             if (step == "eternity") choose("Eternity");
+            if (step == "end") form.Command3.click();
             if (step == "running-clock") form.timeOfDay = [this] { return runningTimeAt(now()); };
         }
     }
