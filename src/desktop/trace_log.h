@@ -25,7 +25,7 @@ namespace miravel::desktop {
 // once on stderr and writes nothing more; the program runs on and tells by
 // its exit status that the trace is incomplete.
 class TraceLog {
-public:
+  public:
     TraceLog() = default;
     TraceLog(const TraceLog&) = delete;
     TraceLog& operator=(const TraceLog&) = delete;
@@ -43,7 +43,7 @@ public:
     // The trace's "ms" at which the virtual clock read 0.
     void recordVirtualZero(double ms);
 
-private:
+  private:
     void write(std::string& line);
     void fail(int error);
 
