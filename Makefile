@@ -6,6 +6,8 @@ CMAKE_FLAGS ?=
 PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev \
             xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue \
             appstream desktop-file-utils
+# The accessibility test: a session bus, the AT-SPI bus and registry, and a client.
+PACKAGES += dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 
 .PHONY: all setup configure build run test test-sanitize bench clean
 
