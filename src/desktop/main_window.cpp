@@ -60,8 +60,8 @@ QIcon windowIcon(const forms::Picture& picture) {
                              .copy();
     QIcon icon;
     for (const int scale : {1, 2, 4, 8}) {
-        icon.addPixmap(
-            QPixmap::fromImage(image.scaled(image.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+        icon.addPixmap(QPixmap::fromImage(image.scaled(image.size() * scale, Qt::IgnoreAspectRatio,
+                                                       Qt::FastTransformation)));
     }
     return icon;
 }
@@ -107,8 +107,7 @@ MainWindow::MainWindow(Form1& form, Perform perform, QWidget* parent)
                                                 {form.JIKOKU.tabIndex(), time_},
                                                 {form.SelectBg.tabIndex(), scenes_}};
     std::stable_sort(stops.begin(), stops.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 1; i < stops.size(); ++i)
-        QWidget::setTabOrder(stops[i - 1].second, stops[i].second);
+    for (std::size_t i = 1; i < stops.size(); ++i) QWidget::setTabOrder(stops[i - 1].second, stops[i].second);
     stops.front().second->setFocus();
 }
 

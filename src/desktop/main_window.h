@@ -18,7 +18,7 @@ namespace miravel::desktop {
 // pressed by Space, Return or Enter.
 class MainWindow : public QWidget {
     Q_OBJECT
-  public:
+public:
     using Perform = std::function<void(const std::function<void()>&)>;
 
     MainWindow(Form1& form, Perform perform, QWidget* parent = nullptr);
@@ -32,14 +32,14 @@ class MainWindow : public QWidget {
     // The model reported a change: an area in twips inside container (none: the window).
     void repaint(const forms::PictureBox* container, const forms::TwipRect& area);
 
-  signals:
+signals:
     // The user closed the window by its frame.
     void closed();
 
-  protected:
+protected:
     void closeEvent(QCloseEvent* event) override;
 
-  private:
+private:
     QPushButton* makeButton(const forms::CommandButton& button);
 
     Form1& form_;

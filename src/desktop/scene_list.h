@@ -12,18 +12,18 @@ namespace miravel::desktop {
 // switch scenes.
 class SceneList : public QComboBox {
     Q_OBJECT
-  public:
+public:
     explicit SceneList(QWidget* parent = nullptr);
 
     void showPopup() override;
 
-  signals:
+signals:
     void chosen(int index);
 
-  protected:
+protected:
     void wheelEvent(QWheelEvent* event) override;
 
-  private:
+private:
     void takeSelection(const QItemSelection& selected);
 
     bool opening_ = false;

@@ -20,7 +20,7 @@ QString toQString(std::string_view text) { return QString::fromUtf8(text.data(),
 // An image to assistive technologies (the toolkit makes a bare widget an
 // unnamed filler), described by what it shows at the moment it is asked.
 class PanelAccessible : public QAccessibleWidget {
-  public:
+public:
     PanelAccessible(ScenePanel* panel, const Form1& form)
         : QAccessibleWidget(panel, QAccessible::Graphic), form_(form) {}
 
@@ -29,7 +29,7 @@ class PanelAccessible : public QAccessibleWidget {
         return QAccessibleWidget::text(kind);
     }
 
-  private:
+private:
     const Form1& form_;
 };
 
@@ -151,11 +151,10 @@ void ScenePanel::paintEvent(QPaintEvent* event) {
     for (const QRect& area : event->region() & inside) {
         // Whole physical pixels, copied one to one: at a fractional ratio a
         // fractional source would be resampled.
-        const QRect source =
-            QRectF(QPointF(area.topLeft() - inside.topLeft()) * ratio, QSizeF(area.size()) * ratio).toAlignedRect() &
-            scene.rect();
-        const QRectF target(QPointF(source.topLeft()) / ratio + QPointF(inside.topLeft()),
-                            QSizeF(source.size()) / ratio);
+        const QRect source = QRectF(QPointF(area.topLeft() - inside.topLeft()) * ratio, QSizeF(area.size()) * ratio)
+                                 .toAlignedRect() &
+                             scene.rect();
+        const QRectF target(QPointF(source.topLeft()) / ratio + QPointF(inside.topLeft()), QSizeF(source.size()) / ratio);
         painter.drawImage(target, scene, source);
     }
     // The frame never changes: most paints are of the inside only.
@@ -163,8 +162,7 @@ void ScenePanel::paintEvent(QPaintEvent* event) {
     if (showsFocus()) drawFocus(painter, inside);
     if (paintObserver_) {
         long long logical = 0;
-        for (const QRect& rect : event->region())
-            logical += static_cast<long long>(rect.width()) * rect.height();
+        for (const QRect& rect : event->region()) logical += static_cast<long long>(rect.width()) * rect.height();
         paintObserver_(std::llround(static_cast<qreal>(logical) * ratio * ratio));
     }
 }

@@ -21,7 +21,7 @@ namespace miravel::desktop {
 // says what it shows, read from the model when asked.
 class ScenePanel : public QWidget {
     Q_OBJECT
-  public:
+public:
     ScenePanel(const Form1& form, QWidget* parent = nullptr);
 
     // An area of the inner area, in logical pixels, that must be painted afresh.
@@ -37,20 +37,18 @@ class ScenePanel : public QWidget {
     ScenePainter& scenePainter() { return painter_; }
 
     // Told after each paint how many device pixels it covered.
-    void setPaintObserver(std::function<void(long long devicePixels)> observer) {
-        paintObserver_ = std::move(observer);
-    }
+    void setPaintObserver(std::function<void(long long devicePixels)> observer) { paintObserver_ = std::move(observer); }
 
     // The model changed something in or over the panel. While an assistive
     // technology listens, it is told once the description has changed.
     void modelChanged();
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
-  private:
+private:
     void announceDescription();
     QRect insideRect() const;
     bool showsFocus() const;

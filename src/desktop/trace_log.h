@@ -21,11 +21,11 @@ namespace miravel::desktop {
 // which "ms" the form's virtual clock stood at 0, so that every timer run can
 // be held against its ideal time.
 //
-// When a line cannot be written (a full disk, a closed pipe), it says so
+// When a line cannot be written (the disk is full, say), it says so
 // once on stderr and writes nothing more; the program runs on and tells by
 // its exit status that the trace is incomplete.
 class TraceLog {
-  public:
+public:
     TraceLog() = default;
     TraceLog(const TraceLog&) = delete;
     TraceLog& operator=(const TraceLog&) = delete;
@@ -43,7 +43,7 @@ class TraceLog {
     // The trace's "ms" at which the virtual clock read 0.
     void recordVirtualZero(double ms);
 
-  private:
+private:
     void write(std::string& line);
     void fail(int error);
 

@@ -21,7 +21,7 @@ namespace {
 using namespace testing;
 
 class WindowTest : public ::testing::Test {
-  protected:
+protected:
     // A clock that moves only when a test moves it; nothing runs on its own.
     WindowTest() : session(form, nullptr, [this] { return now; }) {}
 
