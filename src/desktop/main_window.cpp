@@ -90,6 +90,7 @@ MainWindow::MainWindow(Form1& form, Perform perform, QWidget* parent)
     scenes_->setObjectName(QString::fromStdString(form.SelectBg.name()));
     // Once a scene is chosen, the toolkit names the list by its choice.
     scenes_->setAccessibleName(QStringLiteral("Scenes"));
+    scenes_->setAccessibleDescription(QStringLiteral("Chooses the scene the panel shows"));
     for (const std::string_view item : form.SelectBg.items()) {
         scenes_->addItem(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
     }

@@ -33,20 +33,19 @@ private:
     const Form1& form_;
 };
 
-// The ring of pixels just inside an area, where the focus is drawn.
-QRegion ring(const QRect& area) { return QRegion(area) - QRegion(area.adjusted(1, 1, -1, -1)); }
+// A ring of pixels just inside an area.
+QRegion ring(const QRect& area, int width) {
+    return QRegion(area) - QRegion(area.adjusted(width, width, -width, -width));
+}
 
-// Pixels alternately white and black along the ring: seen on any scene,
-// black space, deep blue or the empty grey.
+// The focus mark: a black ring with a white one inside it, seen on any
+// scene, black space, deep blue or the empty grey, and whole pixels at any
+// scale, where a dotted line would blur or merge.
+constexpr int FocusWidth = 2;
+
 void drawFocus(QPainter& painter, const QRect& area) {
-    const QRect line = area.adjusted(0, 0, -1, -1);
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(Qt::white, 1));
-    painter.drawRect(line);
-    QPen dots(Qt::black, 1);
-    dots.setDashPattern({1, 1});
-    painter.setPen(dots);
-    painter.drawRect(line);
+    for (const QRect& side : ring(area, 1)) painter.fillRect(side, Qt::black);
+    for (const QRect& side : ring(area.adjusted(1, 1, -1, -1), 1)) painter.fillRect(side, Qt::white);
 }
 
 } // namespace
@@ -106,14 +105,14 @@ bool ScenePanel::showsFocus() const { return hasFocus() && window()->testAttribu
 
 void ScenePanel::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
-    update(ring(insideRect()));
+    update(ring(insideRect(), FocusWidth));
 }
 
 // The mark is drawn over the copied scene, never into the backing image:
 // painting the ring afresh takes it away.
 void ScenePanel::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
-    update(ring(insideRect()));
+    update(ring(insideRect(), FocusWidth));
 }
 
 void ScenePanel::invalidate(const QRect& innerArea) {

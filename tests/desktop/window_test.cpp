@@ -299,8 +299,9 @@ TEST_F(WindowTest, AssistiveTechnologiesSeeTheControlsAndWhatThePanelShows) {
     EXPECT_EQ(panel->role(), QAccessible::Graphic);
     EXPECT_EQ(panel->text(QAccessible::Name), QStringLiteral("Scene"));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(&window)->role(), QAccessible::Window);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(&window.sceneList())->text(QAccessible::Name),
-              QStringLiteral("Scenes"));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&window.sceneList());
+    EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Scenes")) << "named before anything is chosen";
+    EXPECT_EQ(list->text(QAccessible::Description), QStringLiteral("Chooses the scene the panel shows"));
 
     const auto tick = [&](double to) {
         now = to;
