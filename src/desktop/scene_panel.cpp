@@ -143,7 +143,7 @@ void ScenePanel::paintEvent(QPaintEvent* event) {
     const QImage& scene = updateBacking(devicePixelRatioF());
     QPainter painter(this);
     const int frame = form_.HAIKEI1.sunken() ? PanelFrame : 0;
-    const QRect inside = insideRect();
+    const QRect inside = rect().adjusted(frame, frame, -frame, -frame);
     // Copied rectangle by rectangle: clipping the whole image to a few small
     // areas costs more than the copying itself.
     const qreal ratio = scene.devicePixelRatio();

@@ -109,8 +109,7 @@ TEST_F(WindowTest, EveryChoiceReadsWholeInTheClosedList) {
     option.initFrom(&list);
     const QRect field = list.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list);
     for (int i = 0; i < list.count(); ++i) {
-        EXPECT_LE(list.fontMetrics().horizontalAdvance(list.itemText(i)), field.width())
-            << list.itemText(i).toStdString();
+        EXPECT_LE(list.fontMetrics().horizontalAdvance(list.itemText(i)), field.width()) << list.itemText(i).toStdString();
     }
     EXPECT_GE(list.font().pixelSize(), 8) << "still a readable size";
 }
@@ -223,12 +222,10 @@ TEST_F(WindowTest, TheWheelOverTheListNeverChooses) {
         QApplication::sendEvent(&list, &wheel);
     };
     recordEvents();
-    for (const int notches : {-1, -1, 1, -3})
-        turn(notches);
+    for (const int notches : {-1, -1, 1, -3}) turn(notches);
     EXPECT_EQ(list.currentIndex(), -1);
     sendKey(list, Qt::Key_Down);
-    for (const int notches : {-1, 1, 1})
-        turn(notches);
+    for (const int notches : {-1, 1, 1}) turn(notches);
     EXPECT_EQ(events, std::vector<std::string>{"SelectBg_Click"}) << "the arrow key's choice only";
     EXPECT_EQ(list.currentText(), QStringLiteral("The universe"));
 }
