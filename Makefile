@@ -14,6 +14,8 @@ PACKAGES += fonts-wqy-microhei fonts-tlwg-garuda-ttf fonts-lohit-beng-bengali fo
 # build tools, lintian, and what the check of the unpacked package runs.
 DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git \
                 man-db gtk-update-icon-cache
+# The accessibility test: a session bus, the AT-SPI bus and registry, and a client.
+PACKAGES += dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 
 .PHONY: all setup setup-deb configure build run test test-sanitize bench deb clean
 

@@ -67,10 +67,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(MIRAVEL_VERSION));
 
     miravel::desktop::TraceLog trace;
-    if (options.trace && !trace.open(QString::fromLocal8Bit(options.trace->c_str()), started)) {
-        std::fprintf(stderr, "miravel: cannot write the trace file '%s'\n", options.trace->c_str());
-        return 1;
-    }
+    if (options.trace && !trace.open(QString::fromLocal8Bit(options.trace->c_str()), started)) return 1;
 
     std::unique_ptr<miravel::Form1> form;
     try {
@@ -85,5 +82,8 @@ int main(int argc, char** argv) {
     miravel::desktop::Session session(*form, trace.isOpen() ? &trace : nullptr, clock);
     if (!session.start()) return 1;
     trace.recordVirtualZero(session.driver().offset());
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // A trace that stopped short was said at once; the status says it again to
+    // whoever ran the program for it.
+    return status == 0 && trace.failed() ? 1 : status;
 }

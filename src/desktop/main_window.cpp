@@ -3,6 +3,8 @@
 #include "desktop/geometry.h"
 #include "desktop/palette_colour.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QPixmap>
@@ -42,6 +44,14 @@ void fitListFont(QComboBox& list) {
     }
 }
 
+// A window to assistive technologies; the toolkit makes a bare top-level
+// widget a filler.
+QAccessibleInterface* windowAccessible(const QString& className, QObject* object) {
+    auto* window = qobject_cast<MainWindow*>(object);
+    if (!window || className != QLatin1String(MainWindow::staticMetaObject.className())) return nullptr;
+    return new QAccessibleWidget(window, QAccessible::Window);
+}
+
 } // namespace
 
 QIcon windowIcon(const forms::Picture& picture) {
@@ -58,6 +68,8 @@ QIcon windowIcon(const forms::Picture& picture) {
 
 MainWindow::MainWindow(Form1& form, Perform perform, QWidget* parent)
     : QWidget(parent), form_(form), perform_(std::move(perform)) {
+    // Before any property change that an active assistive technology hears of.
+    QAccessible::installFactory(windowAccessible);
     setWindowTitle(QStringLiteral("Form1"));
     setWindowIcon(desktop::windowIcon(form.icon()));
     setFixedSize(forms::toPixels(Form1::InnerWidth), forms::toPixels(Form1::InnerHeight));
@@ -74,9 +86,11 @@ MainWindow::MainWindow(Form1& form, Perform perform, QWidget* parent)
     connect(time_, &QPushButton::clicked, this, [this] { perform_([this] { form_.JIKOKU.click(); }); });
     connect(end_, &QPushButton::clicked, this, [this] { perform_([this] { form_.Command3.click(); }); });
 
-    scenes_ = new QComboBox(this);
+    scenes_ = new SceneList(this);
     scenes_->setObjectName(QString::fromStdString(form.SelectBg.name()));
-    scenes_->setEditable(false);
+    // Once a scene is chosen, the toolkit names the list by its choice.
+    scenes_->setAccessibleName(QStringLiteral("Scenes"));
+    scenes_->setAccessibleDescription(QStringLiteral("Chooses the scene the panel shows"));
     for (const std::string_view item : form.SelectBg.items()) {
         scenes_->addItem(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
     }
@@ -84,7 +98,7 @@ MainWindow::MainWindow(Form1& form, Perform perform, QWidget* parent)
     scenes_->setCurrentIndex(-1);
     scenes_->setGeometry(toQRect(form.SelectBg.area()));
     fitListFont(*scenes_);
-    connect(scenes_, &QComboBox::activated, this,
+    connect(scenes_, &SceneList::chosen, this,
             [this](int index) { perform_([this, index] { form_.SelectBg.choose(static_cast<std::size_t>(index)); }); });
 
     // Tab order follows TabIndex; the painted picture boxes inside the panel take no focus here.
@@ -102,7 +116,9 @@ QPushButton* MainWindow::makeButton(const forms::CommandButton& button) {
     auto* widget = new QPushButton(QString::fromStdString(button.caption()), this);
     widget->setObjectName(QString::fromStdString(button.name()));
     widget->setGeometry(toQRect(button.area()));
-    widget->setAutoDefault(false);
+    // Return and Enter press the focused button; a button of a plain window
+    // is marked as the default only while it has the focus.
+    widget->setAutoDefault(true);
     QFont font = widget->font();
     font.setPixelSize(ButtonFontPixels);
     widget->setFont(font);
@@ -111,6 +127,7 @@ QPushButton* MainWindow::makeButton(const forms::CommandButton& button) {
 }
 
 void MainWindow::repaint(const forms::PictureBox* container, const forms::TwipRect& area) {
+    panel_->modelChanged();
     const QRect pixels = toQRect(area);
     if (container == &form_.HAIKEI1) {
         panel_->invalidate(pixels);

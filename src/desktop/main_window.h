@@ -1,9 +1,9 @@
 #pragma once
 
+#include "desktop/scene_list.h"
 #include "desktop/scene_panel.h"
 #include "scene/form1.h"
 
-#include <QComboBox>
 #include <QPushButton>
 #include <QWidget>
 
@@ -14,7 +14,8 @@ namespace miravel::desktop {
 // The window: fixed size, the scene panel, the three buttons and the list,
 // each at its place in the layout, tabbing in TabIndex order. A user's press
 // or choice becomes the model's event, run through `perform` so that errors
-// are reported and the clock re-armed in one place.
+// are reported and the clock re-armed in one place. A focused button is
+// pressed by Space, Return or Enter.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -26,7 +27,7 @@ public:
     QPushButton& clearButton() { return *clear_; }
     QPushButton& timeButton() { return *time_; }
     QPushButton& endButton() { return *end_; }
-    QComboBox& sceneList() { return *scenes_; }
+    SceneList& sceneList() { return *scenes_; }
 
     // The model reported a change: an area in twips inside container (none: the window).
     void repaint(const forms::PictureBox* container, const forms::TwipRect& area);
@@ -47,7 +48,7 @@ private:
     QPushButton* clear_ = nullptr;
     QPushButton* time_ = nullptr;
     QPushButton* end_ = nullptr;
-    QComboBox* scenes_ = nullptr;
+    SceneList* scenes_ = nullptr;
 };
 
 // The window icon: the form's 32 x 32 picture, and copies scaled up by whole

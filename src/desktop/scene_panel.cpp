@@ -2,20 +2,117 @@
 
 #include "desktop/geometry.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStringList>
 #include <qdrawutil.h>
 
 #include <cmath>
 
 namespace miravel::desktop {
 
+namespace {
+
+QString toQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// An image to assistive technologies (the toolkit makes a bare widget an
+// unnamed filler), described by what it shows at the moment it is asked.
+class PanelAccessible : public QAccessibleWidget {
+public:
+    PanelAccessible(ScenePanel* panel, const Form1& form)
+        : QAccessibleWidget(panel, QAccessible::Graphic), form_(form) {}
+
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Description) return sceneDescription(form_);
+        return QAccessibleWidget::text(kind);
+    }
+
+private:
+    const Form1& form_;
+};
+
+// A ring of pixels just inside an area.
+QRegion ring(const QRect& area, int width) {
+    return QRegion(area) - QRegion(area.adjusted(width, width, -width, -width));
+}
+
+// The focus mark: a black ring with a white one inside it, seen on any
+// scene, black space, deep blue or the empty grey, and whole pixels at any
+// scale, where a dotted line would blur or merge.
+constexpr int FocusWidth = 2;
+
+void drawFocus(QPainter& painter, const QRect& area) {
+    for (const QRect& side : ring(area, 1)) painter.fillRect(side, Qt::black);
+    for (const QRect& side : ring(area.adjusted(1, 1, -1, -1), 1)) painter.fillRect(side, Qt::white);
+}
+
+} // namespace
+
+QString sceneDescription(const Form1& form) {
+    QStringList scenes;
+    if (form.DOSEI.visible()) scenes << toQString(Form1::SceneNames[0]);
+    if (form.ancou1.visible()) scenes << toQString(Form1::SceneNames[1]);
+    if (form.eternityOn != 0) scenes << toQString(Form1::SceneNames[2]);
+    QString text = scenes.isEmpty() ? QStringLiteral("Empty.") : scenes.join(QStringLiteral(" and ")) + u'.';
+    if (form.CLOCK.visible() && !form.CLOCK.caption().empty()) {
+        text += QStringLiteral(" The time is ") + toQString(form.CLOCK.caption()) + u'.';
+    }
+    return text;
+}
+
 ScenePanel::ScenePanel(const Form1& form, QWidget* parent) : QWidget(parent), form_(form) {
+    // Asked for only while an assistive technology is at work, but then as
+    // soon as a property below changes: installed first.
+    QAccessible::installFactory([](const QString& className, QObject* object) -> QAccessibleInterface* {
+        auto* panel = qobject_cast<ScenePanel*>(object);
+        if (!panel || className != QLatin1String(ScenePanel::staticMetaObject.className())) return nullptr;
+        return new PanelAccessible(panel, panel->form_);
+    });
     setObjectName(QStringLiteral("HAIKEI1"));
+    setAccessibleName(QStringLiteral("Scene"));
     setGeometry(panelOuterRect(form));
     // A picture box takes the focus in turn, as the window's first stop.
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ScenePanel::modelChanged() {
+    // One look after the handler has run, however many properties it wrote.
+    if (announcing_ || !QAccessible::isActive()) return;
+    announcing_ = true;
+    QMetaObject::invokeMethod(this, &ScenePanel::announceDescription, Qt::QueuedConnection);
+}
+
+void ScenePanel::announceDescription() {
+    announcing_ = false;
+    QString description = sceneDescription(form_);
+    if (description == announced_) return;
+    announced_ = std::move(description);
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+QRect ScenePanel::insideRect() const {
+    const int frame = form_.HAIKEI1.sunken() ? PanelFrame : 0;
+    return rect().adjusted(frame, frame, -frame, -frame);
+}
+
+// As the style does for the buttons and the list: once the user moves the
+// focus by keyboard, the stop that has it is marked.
+bool ScenePanel::showsFocus() const { return hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange); }
+
+void ScenePanel::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update(ring(insideRect(), FocusWidth));
+}
+
+// The mark is drawn over the copied scene, never into the backing image:
+// painting the ring afresh takes it away.
+void ScenePanel::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update(ring(insideRect(), FocusWidth));
 }
 
 void ScenePanel::invalidate(const QRect& innerArea) {
@@ -61,6 +158,7 @@ void ScenePanel::paintEvent(QPaintEvent* event) {
     }
     // The frame never changes: most paints are of the inside only.
     if (frame > 0 && !(event->region() - inside).isEmpty()) qDrawWinPanel(&painter, rect(), palette(), /*sunken=*/true);
+    if (showsFocus()) drawFocus(painter, inside);
     if (paintObserver_) {
         long long logical = 0;
         for (const QRect& rect : event->region()) logical += static_cast<long long>(rect.width()) * rect.height();

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QRegion>
+#include <QString>
 #include <QWidget>
 
 #include <functional>
@@ -15,6 +16,9 @@ namespace miravel::desktop {
 // inner area. The scene is painted into a backing image of physical pixels,
 // only where the model reported a change, and the image is copied to the
 // screen, so pictures stay crisp at any device pixel ratio.
+//
+// To assistive technologies it is an image named "Scene" whose description
+// says what it shows, read from the model when asked.
 class ScenePanel : public QWidget {
     Q_OBJECT
 public:
@@ -35,15 +39,31 @@ public:
     // Told after each paint how many device pixels it covered.
     void setPaintObserver(std::function<void(long long devicePixels)> observer) { paintObserver_ = std::move(observer); }
 
+    // The model changed something in or over the panel. While an assistive
+    // technology listens, it is told once the description has changed.
+    void modelChanged();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void announceDescription();
+    QRect insideRect() const;
+    bool showsFocus() const;
+
     const Form1& form_;
     ScenePainter painter_;
     QImage backing_;
     QRegion dirty_;
     std::function<void(long long)> paintObserver_;
+    QString announced_;
+    bool announcing_ = false;
 };
+
+// What the panel shows, in words: the scenes on it, or that it is empty, and
+// the time while the clock is shown. "The deep sea and Eternity. The time is 12:04:31."
+QString sceneDescription(const Form1& form);
 
 } // namespace miravel::desktop

@@ -2,7 +2,9 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <string>
 
 namespace miravel::desktop {
@@ -32,9 +34,14 @@ TraceLog::~TraceLog() {
 
 bool TraceLog::open(const QString& path, const QElapsedTimer& since) {
     if (file_) std::fclose(file_);
+    path_ = path;
+    failed_ = false;
     file_ = std::fopen(QFile::encodeName(path).constData(), "w");
     since_ = since;
-    if (!file_) return false;
+    if (!file_) {
+        fail(errno);
+        return false;
+    }
     // Read right before the line's own "ms", so the two stand for one moment.
     const auto wall = std::chrono::system_clock::now().time_since_epoch();
     char line[64];
@@ -78,8 +85,16 @@ void TraceLog::write(std::string& line) {
     char ms[40];
     std::snprintf(ms, sizeof ms, "{\"ms\": %.3f", static_cast<double>(since_.nsecsElapsed()) / 1e6);
     line.insert(0, ms);
-    std::fputs(line.c_str(), file_);
-    std::fflush(file_);
+    errno = 0;
+    if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0) fail(errno);
+}
+
+void TraceLog::fail(int error) {
+    std::fprintf(stderr, "miravel: cannot write the trace file '%s': %s\n", QFile::encodeName(path_).constData(),
+                 error != 0 ? std::strerror(error) : "write error");
+    failed_ = true;
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
 }
 
 } // namespace miravel::desktop

@@ -20,6 +20,10 @@ namespace miravel::desktop {
 // first paint against the moment the program was started. Another says at
 // which "ms" the form's virtual clock stood at 0, so that every timer run can
 // be held against its ideal time.
+//
+// When a line cannot be written (the disk is full, say), it says so
+// once on stderr and writes nothing more; the program runs on and tells by
+// its exit status that the trace is incomplete.
 class TraceLog {
 public:
     TraceLog() = default;
@@ -27,10 +31,12 @@ public:
     TraceLog& operator=(const TraceLog&) = delete;
     ~TraceLog();
 
-    // Times are read from since, started by the caller. False when the file
-    // cannot be written.
+    // Times are read from since, started by the caller. False, said on
+    // stderr, when the file cannot be opened for writing.
     bool open(const QString& path, const QElapsedTimer& since);
     bool isOpen() const { return file_ != nullptr; }
+    // Whether opening or a write failed.
+    bool failed() const { return failed_; }
 
     void record(std::string_view control, std::string_view event, std::string_view text = {});
     void recordPaint(long long devicePixels);
@@ -39,9 +45,12 @@ public:
 
 private:
     void write(std::string& line);
+    void fail(int error);
 
     std::FILE* file_ = nullptr;
+    QString path_;
     QElapsedTimer since_;
+    bool failed_ = false;
 };
 
 } // namespace miravel::desktop

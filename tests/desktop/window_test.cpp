@@ -4,9 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QWheelEvent>
+
+#include <cstdio>
 
 namespace miravel::desktop {
 namespace {
@@ -18,11 +25,46 @@ protected:
     // A clock that moves only when a test moves it; nothing runs on its own.
     WindowTest() : session(form, nullptr, [this] { return now; }) {}
 
+    // The handlers run from here on, as "SelectBg_Click".
+    std::vector<std::string>& recordEvents() {
+        form.setEventObserver([this](std::string_view control, std::string_view event) {
+            events.push_back(std::string(control) + "_" + std::string(event));
+        });
+        return events;
+    }
+
     double now = 0;
     Form1 form;
     Session session;
     MainWindow& window = session.window();
+    std::vector<std::string> events;
 };
+
+void sendKey(QWidget& widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QApplication::sendEvent(&widget, &press);
+    QApplication::sendEvent(&widget, &release);
+}
+
+void clickAt(QWidget& widget, QPoint at) {
+    QMouseEvent press(QEvent::MouseButtonPress, at, widget.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, widget.mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(&widget, &press);
+    QApplication::sendEvent(&widget, &release);
+}
+
+// What an assistive technology does with an entry of the closed list: the
+// entry's only action.
+void actOnEntry(QComboBox& list, int row) {
+    QAccessibleInterface* entry = QAccessible::queryAccessibleInterface(&list)->child(0)->child(row);
+    QAccessibleActionInterface* actions = entry->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    ASSERT_EQ(actions->actionNames().size(), 1);
+    actions->doAction(actions->actionNames().front());
+}
 
 TEST_F(WindowTest, HasTheFixedClientSizeAndTitle) {
     ASSERT_TRUE(session.start());
@@ -102,6 +144,92 @@ TEST_F(WindowTest, UserActionsBecomeTheFormsEvents) {
     EXPECT_EQ(events, (std::vector<std::string>{"Form_Load", "JIKOKU_Click", "SelectBg_Click", "Command2_Click"}));
 }
 
+TEST_F(WindowTest, SpaceReturnAndEnterPressTheFocusedButton) {
+    ASSERT_TRUE(session.start());
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+    } keys[] = {{Qt::Key_Space, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier}};
+    const std::pair<QPushButton*, std::string> buttons[] = {{&window.timeButton(), "JIKOKU_Click"},
+                                                            {&window.clearButton(), "Command2_Click"},
+                                                            {&window.endButton(), "Command3_Click"}};
+    for (const auto& [button, handler] : buttons) {
+        for (const auto& key : keys) {
+            recordEvents().clear();
+            button->setFocus();
+            sendKey(*button, key.key, key.modifiers);
+            EXPECT_EQ(events, std::vector<std::string>{handler}) << handler << " by key " << key.key;
+        }
+    }
+}
+
+TEST_F(WindowTest, EveryWayOfChoosingIsOneClickEvenOfTheSameEntry) {
+    ASSERT_TRUE(session.start());
+    SceneList& list = window.sceneList();
+    const auto popupEntry = [&](int row) { return list.view()->visualRect(list.model()->index(row, 0)).center(); };
+    const struct {
+        const char* how;
+        std::function<void()> choose;
+        std::string text;
+    } timeline[] = {
+        {"an arrow key on the closed list", [&] { sendKey(list, Qt::Key_Down); }, "The universe"},
+        {"an assistive action", [&] { actOnEntry(list, 2); }, "Eternity"},
+        {"the same assistive action again", [&] { actOnEntry(list, 2); }, "Eternity"},
+        {"a click in the open list",
+         [&] {
+             list.showPopup();
+             clickAt(*list.view()->viewport(), popupEntry(1));
+         },
+         "The deep sea"},
+        {"a click on the same entry",
+         [&] {
+             list.showPopup();
+             clickAt(*list.view()->viewport(), popupEntry(1));
+         },
+         "The deep sea"},
+        {"Return in the open list",
+         [&] {
+             list.showPopup();
+             sendKey(*list.view(), Qt::Key_Up);
+             sendKey(*list.view(), Qt::Key_Return);
+         },
+         "The universe"},
+    };
+    for (const auto& step : timeline) {
+        recordEvents().clear();
+        step.choose();
+        QApplication::processEvents();
+        EXPECT_EQ(events, std::vector<std::string>{"SelectBg_Click"}) << step.how;
+        EXPECT_EQ(form.SelectBg.text(), step.text) << step.how;
+        EXPECT_EQ(list.currentText().toStdString(), step.text) << step.how;
+        EXPECT_FALSE(list.view()->isVisible()) << step.how;
+    }
+    // Opening and closing the list chooses nothing.
+    recordEvents().clear();
+    list.showPopup();
+    list.hidePopup();
+    QApplication::processEvents();
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(WindowTest, TheWheelOverTheListNeverChooses) {
+    ASSERT_TRUE(session.start());
+    SceneList& list = window.sceneList();
+    const auto turn = [&](int notches) {
+        const QPointF at = list.rect().center();
+        QWheelEvent wheel(at, list.mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&list, &wheel);
+    };
+    recordEvents();
+    for (const int notches : {-1, -1, 1, -3}) turn(notches);
+    EXPECT_EQ(list.currentIndex(), -1);
+    sendKey(list, Qt::Key_Down);
+    for (const int notches : {-1, 1, 1}) turn(notches);
+    EXPECT_EQ(events, std::vector<std::string>{"SelectBg_Click"}) << "the arrow key's choice only";
+    EXPECT_EQ(list.currentText(), QStringLiteral("The universe"));
+}
+
 TEST_F(WindowTest, ModelChangesRepaintOnlyTheChangedArea) {
     ASSERT_TRUE(session.start());
     ScenePanel& panel = window.panel();
@@ -158,6 +286,70 @@ TEST_F(WindowTest, ARunTimeErrorIsReportedByNumberAndDescription) {
     bool ran = false;
     session.perform([&] { ran = true; });
     EXPECT_FALSE(ran);
+}
+
+TEST_F(WindowTest, AssistiveTechnologiesSeeTheControlsAndWhatThePanelShows) {
+    std::string clockText = "10:00:00";
+    form.timeText = [&](forms::TimeOfDay) { return clockText; };
+    ASSERT_TRUE(session.start());
+    QAccessibleInterface* panel = QAccessible::queryAccessibleInterface(&window.panel());
+    EXPECT_EQ(panel->role(), QAccessible::Graphic);
+    EXPECT_EQ(panel->text(QAccessible::Name), QStringLiteral("Scene"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&window)->role(), QAccessible::Window);
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&window.sceneList());
+    EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Scenes")) << "named before anything is chosen";
+    EXPECT_EQ(list->text(QAccessible::Description), QStringLiteral("Chooses the scene the panel shows"));
+
+    const auto tick = [&](double to) {
+        now = to;
+        session.driver().tick();
+    };
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        const char* description;
+    } timeline[] = {
+        {"start", [] {}, "Empty."},
+        {"time", [&] { window.timeButton().click(); }, "Empty."}, // no text before the clock's first tick
+        {"the clock's first tick", [&] { tick(100); }, "Empty. The time is 10:00:00."},
+        {"the next second", [&] { clockText = "10:00:01", tick(200); }, "Empty. The time is 10:00:01."},
+        {"The deep sea", [&] { emit window.sceneList().chosen(1); }, "The deep sea. The time is 10:00:01."},
+        {"Eternity", [&] { emit window.sceneList().chosen(2); }, "Eternity. The time is 10:00:01."},
+        {"The universe", [&] { emit window.sceneList().chosen(0); },
+         "The universe and Eternity. The time is 10:00:01."},
+        {"time", [&] { window.timeButton().click(); }, "The universe and Eternity."},
+        {"clear", [&] { window.clearButton().click(); }, "Empty."},
+    };
+    for (const auto& step : timeline) {
+        step.act();
+        EXPECT_EQ(panel->text(QAccessible::Description).toStdString(), step.description) << step.step;
+    }
+}
+
+TEST(TraceLogTest, AWriteErrorIsSaidOnceAndWritingStops) {
+    QElapsedTimer since;
+    since.start();
+    const struct {
+        const char* path;
+        bool opens;
+        const char* said;
+    } cases[] = {
+        {"/dev/null", true, ""},
+        {"/dev/full", true, "miravel: cannot write the trace file '/dev/full': No space left on device\n"},
+        {"/nonexistent/trace", false,
+         "miravel: cannot write the trace file '/nonexistent/trace': No such file or directory\n"},
+    };
+    for (const auto& c : cases) {
+        TraceLog trace;
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(trace.open(QString::fromUtf8(c.path), since), c.opens) << c.path;
+        for (int i = 0; i < 3; ++i)
+            trace.record("KAME", "Timer");
+        trace.recordPaint(100);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.said) << c.path;
+        EXPECT_EQ(trace.failed(), *c.said != '\0') << c.path;
+        EXPECT_EQ(trace.isOpen(), !trace.failed()) << c.path << ": writing stops at the error";
+    }
 }
 
 } // namespace

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QComboBox>
+#include <QItemSelection>
+
+namespace miravel::desktop {
+
+// The list of scenes (SelectBg). Whatever way the user picks an entry, by the
+// mouse, the keyboard or an assistive technology's action on a list item, it
+// is one `chosen`, also when the entry was already the chosen one. The mouse
+// wheel over the closed list only scrolls past it: turning it must not
+// switch scenes.
+class SceneList : public QComboBox {
+    Q_OBJECT
+public:
+    explicit SceneList(QWidget* parent = nullptr);
+
+    void showPopup() override;
+
+signals:
+    void chosen(int index);
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void takeSelection(const QItemSelection& selected);
+
+    bool opening_ = false;
+};
+
+} // namespace miravel::desktop
