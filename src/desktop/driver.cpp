@@ -8,26 +8,28 @@
 
 namespace miravel::desktop {
 
-Driver::Driver(forms::Scheduler& scheduler, Clock clock, QObject* parent)
-    : QObject(parent), scheduler_(scheduler), clock_(std::move(clock)) {
+Driver::Driver(forms::Form& form, Clock clock, QObject* parent)
+    : QObject(parent), form_(form), clock_(std::move(clock)) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &Driver::tick);
 }
 
 void Driver::start() {
-    offset_ = clock_() - static_cast<double>(scheduler_.now());
+    offset_ = clock_() - static_cast<double>(form_.scheduler().now());
     rearm();
 }
 
 void Driver::rearm() {
-    const std::optional<forms::Ms> due = scheduler_.nextDue();
-    if (!due) {
+    if (!form_.scheduler().nextDue()) {
         timer_.stop();
         armedDelay_ = -1;
+        wake_.reset();
         return;
     }
-    const double wait = static_cast<double>(*due) + offset_ - clock_();
+    const forms::Ms horizon = form_.scheduler().now() + Horizon;
+    wake_ = (shown_ ? form_.nextVisibleChange(horizon) : std::nullopt).value_or(horizon);
+    const double wait = static_cast<double>(*wake_) + offset_ - clock_();
     const double limit = std::numeric_limits<int>::max();
     armedDelay_ = wait <= 0 ? 0 : static_cast<int>(std::min(std::ceil(wait), limit));
     timer_.start(armedDelay_);
@@ -35,14 +37,14 @@ void Driver::rearm() {
 
 void Driver::catchUp() {
     double now = virtualNow();
-    if (const std::optional<forms::Ms> due = scheduler_.nextDue()) {
-        const double late = now - static_cast<double>(*due);
+    if (wake_) {
+        const double late = now - static_cast<double>(*wake_);
         if (late > StallMs) {
             offset_ += late;
-            now = static_cast<double>(*due);
+            now = static_cast<double>(*wake_);
         }
     }
-    scheduler_.advanceTo(static_cast<forms::Ms>(std::floor(now)));
+    form_.scheduler().advanceTo(static_cast<forms::Ms>(std::floor(now)));
 }
 
 void Driver::tick() {
@@ -50,10 +52,19 @@ void Driver::tick() {
         catchUp();
     } catch (const forms::RuntimeError& error) {
         timer_.stop();
+        wake_.reset();
         if (onError_) onError_(error);
         return;
     }
     rearm();
+}
+
+void Driver::setShown(bool shown) {
+    if (shown == shown_) return;
+    shown_ = shown;
+    // Shown again: the form catches up to now exactly, then sleeps until the
+    // next change. Hidden: the wait stretches to the horizon.
+    tick();
 }
 
 Driver::Clock monotonicClock() {

@@ -1,24 +1,30 @@
 #pragma once
 
+#include "forms/form.h"
 #include "forms/runtime_error.h"
-#include "forms/scheduler.h"
 
 #include <QObject>
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 namespace miravel::desktop {
 
-// Runs the form's virtual clock in real time: one precise single-shot timer,
-// armed for the next due event, advances the scheduler to the time read from
-// a monotonic clock. No polling and no frame rate: nothing runs while no
-// timer is due.
+// Runs the form's virtual clock in real time, waking only when a person can
+// see something change: one precise single-shot timer, armed for the first
+// moment at which the form's look-ahead finds a change on screen (or the end,
+// or a run-time error), brings the form up to the time read from a monotonic
+// clock. Every event due by then runs in order at its own virtual moment; the
+// ones nobody could see were simply not waited for. While the window cannot
+// be seen at all, the driver sleeps to the horizon and catches up there or
+// when the window shows again.
 //
 // Virtual time is monotonic time less an offset. When the process wakes far
-// later than an event was due (it was suspended, or the machine stalled), the
-// lateness goes into the offset instead of being caught up in a burst: the
-// late event runs once and every timer carries on in its rhythm from there.
+// later than it was armed for (it was suspended, or the machine stalled), the
+// lateness goes into the offset instead of being caught up in a burst: what
+// was due by the armed moment runs once and every timer carries on in its
+// rhythm from there.
 class Driver : public QObject {
     Q_OBJECT
 public:
@@ -26,37 +32,46 @@ public:
     using Clock = std::function<double()>;
     using ErrorHandler = std::function<void(const forms::RuntimeError&)>;
 
-    // Later than this past a due time counts as a stall, not as ordinary jitter.
+    // Later than this past the armed moment counts as a stall, not as ordinary jitter.
     static constexpr double StallMs = 100;
+    // How far ahead the look-ahead runs, and the longest sleep: at most one
+    // wake-up a minute while nothing can be seen.
+    static constexpr forms::Ms Horizon = 60'000;
 
-    Driver(forms::Scheduler& scheduler, Clock clock, QObject* parent = nullptr);
+    Driver(forms::Form& form, Clock clock, QObject* parent = nullptr);
 
     void setErrorHandler(ErrorHandler handler) { onError_ = std::move(handler); }
 
-    // Virtual time starts at the scheduler's present.
+    // Virtual time starts at the form's present.
     void start();
     // Runs what is due and brings virtual time up to now. Before a user's
     // action, so that a timer it enables counts its Interval from the action,
     // not from the last event. A run-time error is left to the caller.
     void catchUp();
-    // After anything that may have enabled or disabled a timer.
+    // After anything that may have changed what is due or what is seen.
     void rearm();
     // The timer's expiry: runs what is due, then re-arms.
     void tick();
+    // Whether any of the window can be seen (exposed, in Qt's words).
+    void setShown(bool shown);
 
     double virtualNow() const { return clock_() - offset_; }
     double offset() const { return offset_; }
-    // Whether the timer is armed, and the wait it was armed with, in ms.
+    // Whether the timer is armed, the wait it was armed with in ms, and the
+    // virtual moment it wakes for.
     bool armed() const { return timer_.isActive(); }
     int armedDelay() const { return armedDelay_; }
+    std::optional<forms::Ms> wakeMoment() const { return wake_; }
 
 private:
-    forms::Scheduler& scheduler_;
+    forms::Form& form_;
     Clock clock_;
     ErrorHandler onError_;
     QTimer timer_;
     double offset_ = 0;
     int armedDelay_ = -1;
+    std::optional<forms::Ms> wake_;
+    bool shown_ = true;
 };
 
 // A Clock reading Qt's monotonic timer, started when made.

@@ -5,17 +5,25 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QWindow>
 
 namespace miravel::desktop {
 
-Session::Session(Form1& form, TraceLog* trace, Driver::Clock clock) : form_(form) {
+Session::Session(Form1& form, TraceLog* trace, Driver::Clock clock, WallClock* wall) : form_(form), wall_(wall) {
+    if (wall_ == nullptr) {
+        ownWall_ = std::make_unique<SystemWallClock>(clock);
+        wall_ = ownWall_.get();
+    }
+    connect(wall_, &WallClock::changed, this, &Session::wallClockChanged);
     form_.timeText = localeTimeText();
     // The program ends by "end", by the frame's close or by an error, each with
     // its own status; a message box closing must not end it behind our back.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     window_ = std::make_unique<MainWindow>(form_, [this](const std::function<void()>& action) { perform(action); });
-    driver_ = std::make_unique<Driver>(form_.scheduler(), std::move(clock));
+    driver_ = std::make_unique<Driver>(form_, std::move(clock));
     driver_->setErrorHandler([this](const forms::RuntimeError& error) { fail(error); });
+    // The time of day of the handler's own moment, however late or early it runs.
+    form_.timeOfDay = [this] { return wall_->at(driver_->offset() + static_cast<double>(form_.scheduler().now())); };
 
     form_.setRepaintObserver([this](const forms::VisibleControl& source, const forms::TwipRect& area) {
         window_->repaint(source.container(), area);
@@ -24,13 +32,25 @@ Session::Session(Form1& form, TraceLog* trace, Driver::Clock clock) : form_(form
         form_.setEventObserver([this, trace](std::string_view control, std::string_view event) {
             // A choice is replayable only with what was chosen.
             const bool choice = control == form_.SelectBg.name();
-            trace->record(control, event, choice ? std::string_view(form_.SelectBg.text()) : std::string_view());
+            const std::string_view text = choice ? std::string_view(form_.SelectBg.text()) : std::string_view();
+            // A timer's handler runs at its own moment, perhaps in a batch at
+            // a later wake-up; a user's action now.
+            if (event == "Timer") {
+                trace->record(control, event, text, driver_->offset() + static_cast<double>(form_.scheduler().now()));
+            } else {
+                trace->record(control, event, text);
+            }
         });
-        window_->panel().setPaintObserver([trace](long long devicePixels) { trace->recordPaint(devicePixels); });
+        window_->panel().setPaintObserver([this, trace](long long devicePixels) {
+            trace->recordPaint(devicePixels, driver_->offset() + static_cast<double>(form_.scheduler().now()));
+        });
     }
     // End comes from inside a handler: leave it first, then close. A run-time
     // error also ends the form, and its report decides the status instead.
-    form_.setEndObserver([this] { QMetaObject::invokeMethod(this, [this] { finish(); }, Qt::QueuedConnection); });
+    form_.setEndObserver([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { finish(); }, Qt::QueuedConnection);
+    });
     connect(window_.get(), &MainWindow::closed, this, [this] { finish(); });
 }
 
@@ -42,6 +62,8 @@ bool Session::start() {
         return false;
     }
     window_->show();
+    // Minimized, on another workspace: nothing can be seen, so nothing need wake.
+    window_->windowHandle()->installEventFilter(this);
     driver_->start();
     return true;
 }
@@ -56,6 +78,25 @@ void Session::perform(const std::function<void()>& action) {
         return;
     }
     driver_->rearm();
+}
+
+void Session::wallClockChanged() {
+    if (failed_ || form_.ended()) return;
+    try {
+        driver_->catchUp();
+    } catch (const forms::RuntimeError& error) {
+        fail(error);
+        return;
+    }
+    wall_->retie();
+    driver_->rearm();
+}
+
+bool Session::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && watched == window_->windowHandle() && !failed_ && !form_.ended()) {
+        driver_->setShown(window_->windowHandle()->isExposed());
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void Session::fail(const forms::RuntimeError& error) {

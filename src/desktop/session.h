@@ -3,6 +3,7 @@
 #include "desktop/driver.h"
 #include "desktop/main_window.h"
 #include "desktop/trace_log.h"
+#include "desktop/wall_clock.h"
 #include "scene/form1.h"
 
 #include <QObject>
@@ -17,8 +18,9 @@ namespace miravel::desktop {
 class Session : public QObject {
     Q_OBJECT
 public:
-    // trace may be null. The form outlives the session.
-    Session(Form1& form, TraceLog* trace, Driver::Clock clock = monotonicClock());
+    // trace may be null; without a wall clock the system's is read. The form
+    // outlives the session.
+    Session(Form1& form, TraceLog* trace, Driver::Clock clock = monotonicClock(), WallClock* wall = nullptr);
 
     // Load, then the window shown and the clock running. False after a
     // run-time error, already reported.
@@ -27,15 +29,22 @@ public:
     // Runs one user action, then re-arms the clock.
     void perform(const std::function<void()>& action);
 
+    // The wall clock was set or the machine resumed: what was due runs with
+    // the old time, then the clock reads the new one.
+    void wallClockChanged();
+
     MainWindow& window() { return *window_; }
     Driver& driver() { return *driver_; }
     bool failed() const { return failed_; }
 
 private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void fail(const forms::RuntimeError& error);
     void finish();
 
     Form1& form_;
+    std::unique_ptr<WallClock> ownWall_;
+    WallClock* wall_ = nullptr;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<Driver> driver_;
     bool failed_ = false;

@@ -48,11 +48,15 @@ bool TraceLog::open(const QString& path, const QElapsedTimer& since) {
     std::snprintf(line, sizeof line, ", \"wall\": %.3f}\n",
                   static_cast<double>(std::chrono::duration_cast<std::chrono::microseconds>(wall).count()) / 1e3);
     std::string text = line;
-    write(text);
+    write(text, now());
     return true;
 }
 
 void TraceLog::record(std::string_view control, std::string_view event, std::string_view text) {
+    record(control, event, text, now());
+}
+
+void TraceLog::record(std::string_view control, std::string_view event, std::string_view text, double ms) {
     if (!file_) return;
     std::string line = ", \"handler\": \"";
     appendEscaped(line, control);
@@ -63,13 +67,15 @@ void TraceLog::record(std::string_view control, std::string_view event, std::str
         appendEscaped(line, text);
     }
     line += "\"}\n";
-    write(line);
+    write(line, ms);
 }
 
-void TraceLog::recordPaint(long long devicePixels) {
+void TraceLog::recordPaint(long long devicePixels, double shows) {
     if (!file_) return;
-    std::string line = ", \"painted\": " + std::to_string(devicePixels) + "}\n";
-    write(line);
+    char field[48];
+    std::snprintf(field, sizeof field, ", \"shows\": %.3f}\n", shows);
+    std::string line = ", \"painted\": " + std::to_string(devicePixels) + field;
+    write(line, now());
 }
 
 void TraceLog::recordVirtualZero(double ms) {
@@ -77,14 +83,14 @@ void TraceLog::recordVirtualZero(double ms) {
     char field[48];
     std::snprintf(field, sizeof field, ", \"virtual_zero\": %.3f}\n", ms);
     std::string line = field;
-    write(line);
+    write(line, now());
 }
 
 // Puts the time in front of the line's fields and writes it out.
-void TraceLog::write(std::string& line) {
-    char ms[40];
-    std::snprintf(ms, sizeof ms, "{\"ms\": %.3f", static_cast<double>(since_.nsecsElapsed()) / 1e6);
-    line.insert(0, ms);
+void TraceLog::write(std::string& line, double ms) {
+    char time[40];
+    std::snprintf(time, sizeof time, "{\"ms\": %.3f", ms);
+    line.insert(0, time);
     errno = 0;
     if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0) fail(errno);
 }

@@ -38,13 +38,17 @@ public:
     // Whether opening or a write failed.
     bool failed() const { return failed_; }
 
+    // A handler's run, now or at the given "ms".
     void record(std::string_view control, std::string_view event, std::string_view text = {});
-    void recordPaint(long long devicePixels);
+    void record(std::string_view control, std::string_view event, std::string_view text, double ms);
+    // A paint that reached the screen now, and the "ms" of the moment it shows.
+    void recordPaint(long long devicePixels, double shows);
     // The trace's "ms" at which the virtual clock read 0.
     void recordVirtualZero(double ms);
 
 private:
-    void write(std::string& line);
+    double now() const { return static_cast<double>(since_.nsecsElapsed()) / 1e6; }
+    void write(std::string& line, double ms);
     void fail(int error);
 
     std::FILE* file_ = nullptr;

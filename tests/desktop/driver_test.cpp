@@ -10,9 +10,14 @@ namespace miravel::desktop {
 namespace {
 
 // The driver on a clock the test moves by hand: no sleeping, no real time.
+// The time of day runs with the virtual clock, from 9:41:07.250 at its 0.
 class DriverTest : public ::testing::Test {
 protected:
-    DriverTest() : driver(form.scheduler(), [this] { return now; }) {
+    DriverTest() : driver(form, [this] { return now; }) {
+        form.timeOfDay = [this] {
+            const forms::Ms ms = (9 * 3600 + 41 * 60 + 7) * 1000 + 250 + form.scheduler().now();
+            return forms::TimeOfDay{int(ms / 3'600'000), int(ms / 60'000 % 60), int(ms / 1000 % 60)};
+        };
         form.setEventObserver([this](std::string_view control, std::string_view event) {
             if (event == "Timer") events.push_back({std::string(control), form.scheduler().now()});
         });
@@ -32,6 +37,15 @@ protected:
         now = t;
         driver.tick();
     }
+    // The clock reaches the moment the driver is armed for, and it wakes.
+    void wakeWhenArmed() { wakeAt(now + driver.armedDelay()); }
+    // A user's action at t, as the session runs it.
+    void actAt(double t, const std::function<void()>& action) {
+        now = t;
+        driver.catchUp();
+        action();
+        driver.rearm();
+    }
 
     Form1 form;
     double now = 0;
@@ -39,54 +53,63 @@ protected:
     std::vector<Event> events;
 };
 
-TEST_F(DriverTest, ArmsForTheNextDueEventOnly) {
-    EXPECT_TRUE(driver.armed());
-    EXPECT_EQ(driver.armedDelay(), 100);
-    wakeAt(5100);
-    EXPECT_EQ(events, (std::vector<Event>{{"JIKOKU1", 100}}));
-    EXPECT_EQ(driver.armedDelay(), 100);
-    wakeAt(5130); // jitter: the next wait is shortened, not the rhythm shifted
-    EXPECT_EQ(driver.armedDelay(), 70);
-}
-
-TEST_F(DriverTest, ModestLatenessIsNoStall) {
-    form.SelectBg.choose(2); // eternity: the face's timers every 50 ms
-    driver.rearm();
-    wakeAt(5095); // 45 ms late for the first of them: everything due by now runs
-    EXPECT_EQ(events, (std::vector<Event>{{"FACE2", 50}, {"FACE1", 50}}));
+// Wakes exactly at each moment something shows: not for the hidden clock's
+// ticks, and with the clock shown once a second, at the tick that turns it.
+TEST_F(DriverTest, ArmsForTheFirstVisibleChangeAndNotBefore) {
+    EXPECT_EQ(driver.wakeMoment(), Driver::Horizon); // an empty window: nothing to see
+    actAt(5020, [&] { form.JIKOKU.click(); });
+    EXPECT_EQ(driver.wakeMoment(), 100); // the clock's first text
+    wakeWhenArmed();
+    EXPECT_EQ(events.size(), 1u);
+    EXPECT_EQ(driver.wakeMoment(), 800); // 9:41:08 begins at virtual 750
+    wakeWhenArmed();
+    EXPECT_EQ(events.size(), 8u); // the seven hidden-change ticks ran on the way, in order
+    EXPECT_EQ(events.back(), (Event{"JIKOKU1", 800}));
+    EXPECT_EQ(driver.wakeMoment(), 1800);
+    wakeAt(5000 + 1800 + 3); // a little late is jitter, not a stall
     EXPECT_DOUBLE_EQ(driver.offset(), 5000);
-    EXPECT_EQ(driver.armedDelay(), 5);
+    EXPECT_EQ(driver.armedDelay(), 997);
 }
 
-TEST_F(DriverTest, AStallRunsEachLateTimerOnceThenKeepsItsRhythm) {
-    form.SelectBg.choose(1); // the deep sea: turtle 150 ms, lure 300 ms, kelp 1000 ms
-    driver.rearm();
-    wakeAt(5100);
-    ASSERT_EQ(events.size(), 1u);
-    events.clear();
-
-    // Suspended for a minute: the one event that was due runs, not four hundred
-    // turtle steps; virtual time resumes at its due time.
-    wakeAt(65100);
-    EXPECT_EQ(events, (std::vector<Event>{{"KAME", 150}}));
-    EXPECT_DOUBLE_EQ(driver.offset(), 5000 + 59950);
-    // The clock's tick, due 50 ms after it before the stall, is still 50 ms after it.
-    EXPECT_EQ(driver.armedDelay(), 50);
-    events.clear();
-    for (double t = 65100; t <= 66100; t += 10) wakeAt(t);
-    // One virtual second after the stall: ten clock ticks, as many as before it.
-    int clockTicks = 0;
-    for (const Event& e : events) clockTicks += e.timer == "JIKOKU1" ? 1 : 0;
-    EXPECT_EQ(clockTicks, 10);
+TEST_F(DriverTest, AStallRunsWhatWasDueOnceThenKeepsTheRhythm) {
+    actAt(5000, [&] { form.SelectBg.choose(1); }); // the deep sea: the lure's first glow at 300
+    EXPECT_EQ(driver.wakeMoment(), 300);
+    // Suspended for a minute: what was due by 300 runs once, not four hundred
+    // turtle steps; virtual time resumes there.
+    wakeAt(65300);
+    EXPECT_EQ(events,
+              (std::vector<Event>{
+                  {"JIKOKU1", 100}, {"KAME", 150}, {"JIKOKU1", 200}, {"JIKOKU1", 300}, {"KAME", 300}, {"ANCOU", 300}}));
+    EXPECT_DOUBLE_EQ(driver.offset(), 5000 + 60000);
+    EXPECT_EQ(driver.wakeMoment(), 450); // the turtle's third step brings it into view, as before the stall
+    EXPECT_EQ(driver.armedDelay(), 150);
 }
 
-TEST_F(DriverTest, NothingIsArmedOnceTheFormEnds) {
-    form.Command3.click();
-    driver.rearm();
+// Minimized or covered: one wake-up a minute at most, whatever runs; shown
+// again, the form is exactly where event-by-event running would have it.
+TEST_F(DriverTest, NothingWakesWhileNotShownAndShowingCatchesUpExactly) {
+    actAt(5000, [&] { form.SelectBg.choose(2); }); // the face, every 50 ms
+    driver.setShown(false);
+    EXPECT_EQ(driver.wakeMoment(), Driver::Horizon);
+    EXPECT_TRUE(events.empty());
+
+    now = 5000 + 12'345;
+    driver.setShown(true);
+    Form1 stepped;
+    stepped.timeOfDay = form.timeOfDay;
+    stepped.load();
+    stepped.SelectBg.choose(2);
+    stepped.scheduler().advanceTo(12'345);
+    EXPECT_TRUE(form.snapshot() == stepped.snapshot());
+    EXPECT_EQ(driver.wakeMoment(), form.nextVisibleChange(12'345 + Driver::Horizon));
+}
+
+TEST_F(DriverTest, WakesForTheEndAndThenArmsNothing) {
+    actAt(5000, [&] { form.Command3.click(); });
     EXPECT_EQ(driver.armedDelay(), 10);
     bool ended = false;
     form.setEndObserver([&] { ended = true; });
-    wakeAt(5010);
+    wakeWhenArmed();
     EXPECT_TRUE(ended);
     EXPECT_FALSE(driver.armed());
 }
@@ -95,7 +118,9 @@ TEST_F(DriverTest, ARunTimeErrorStopsTheClockAndIsHandedOn) {
     std::vector<int> errors;
     driver.setErrorHandler([&](const forms::RuntimeError& error) { errors.push_back(error.number()); });
     form.JIKOKU1.onTimer = [] { throw forms::RuntimeError::overflow(); };
-    wakeAt(5100);
+    driver.rearm();
+    EXPECT_EQ(driver.wakeMoment(), 100); // an error shows, even from a hidden clock
+    wakeWhenArmed();
     EXPECT_EQ(errors, std::vector<int>{6});
     EXPECT_FALSE(driver.armed());
     EXPECT_TRUE(form.ended());

@@ -345,7 +345,7 @@ TEST(TraceLogTest, AWriteErrorIsSaidOnceAndWritingStops) {
         EXPECT_EQ(trace.open(QString::fromUtf8(c.path), since), c.opens) << c.path;
         for (int i = 0; i < 3; ++i)
             trace.record("KAME", "Timer");
-        trace.recordPaint(100);
+        trace.recordPaint(100, 1.0);
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.said) << c.path;
         EXPECT_EQ(trace.failed(), *c.said != '\0') << c.path;
         EXPECT_EQ(trace.isOpen(), !trace.failed()) << c.path << ": writing stops at the error";
