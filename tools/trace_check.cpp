@@ -1,15 +1,20 @@
-// Holds the timer runs of a real run's --trace against their ideal times.
+// Holds a real run's --trace against the ideal run: what a person saw, and when.
 //
 // The user's actions in the trace (load, "time", a choice in the list,
 // "clear", "end") are replayed at the same moments on a Form1 running on the
-// virtual clock, where every timer fires exactly on its schedule. The
-// virtual runs of each handler are then paired in order with the real ones
-// of the same name: the first KAME_Timer with the first, and so on. A
-// handler that ran a different number of times in the two is reported, and
-// only its common prefix is paired.
+// virtual clock, where every timer fires exactly on its schedule and the
+// clock reads the wall-clock time of each moment. The replay gives the
+// moments at which a timer's handler changed what is seen; each is paired
+// with the first paint that showed it, and the delay from the one to the
+// other is what a person sees of the program's timing. The virtual runs of
+// each handler are also paired in order with the traced ones of the same
+// name: a handler that ran a different number of times in the two is
+// reported.
 //
 // Prints one line of name=value figures (milliseconds unless named
-// otherwise) for the calling script to tabulate and judge.
+// otherwise) for the calling script to tabulate and judge. With FROM and TO
+// (trace ms), also the moments a second at which a pixel changed over that
+// span: the floor for the program's wake-ups.
 
 #include "forms/runtime_error.h"
 #include "scene/form1.h"
@@ -19,6 +24,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -28,8 +34,9 @@
 
 namespace {
 
-constexpr const char* Usage = "Usage: trace_check TRACE\n"
-                              "  TRACE  a file written by miravel --trace\n";
+constexpr const char* Usage = "Usage: trace_check TRACE [FROM TO]\n"
+                              "  TRACE    a file written by miravel --trace\n"
+                              "  FROM TO  a span of it in trace ms, for the visible changes a second\n";
 
 // The face's nineteenth blink starts this many ms after "Eternity" is chosen
 // (the blinks begin at 6.9 s, one every 5 s): far enough in for any drift to show.
@@ -43,8 +50,15 @@ struct Line {
     std::string text;
 };
 
+// A paint that reached the screen, and the trace ms of the moment it showed.
+struct Paint {
+    double ms = 0;
+    double shows = 0;
+};
+
 struct Trace {
     std::vector<Line> runs;
+    std::vector<Paint> paints;
     std::optional<double> wall; // wall-clock epoch ms at wallMs
     double wallMs = 0;
     std::optional<double> virtualZero; // trace ms at which the virtual clock read 0
@@ -82,6 +96,7 @@ std::optional<Trace> readTrace(const char* path) {
             trace.wallMs = *ms;
         }
         if (const auto zero = numberField(line, "virtual_zero")) trace.virtualZero = zero;
+        if (const auto shows = numberField(line, "shows")) trace.paints.push_back({*ms, *shows});
         if (auto handler = textField(line, "handler"))
             trace.runs.push_back({*ms, std::move(*handler), textField(line, "text").value_or("")});
     }
@@ -92,6 +107,21 @@ bool isTimer(const std::string& handler) { return handler.ends_with("_Timer"); }
 
 // Handler name to the times it ran, in order.
 using Runs = std::map<std::string, std::vector<double>>;
+
+// What the replay gives, in trace ms: each handler's runs, and the moments at
+// which a timer's handler changed what is seen.
+struct Ideal {
+    Runs runs;
+    std::vector<double> changes;
+};
+
+// The local time of day at an epoch ms, as the program's clock reads it.
+forms::TimeOfDay localTimeAt(double epochMs) {
+    const auto seconds = static_cast<std::time_t>(std::floor(epochMs / 1000));
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    return {local.tm_hour, local.tm_min, local.tm_sec};
+}
 
 // A user's action from the trace, done again on the control whose handler it
 // names: a press of a button, or a choice of the entry with the traced text.
@@ -115,18 +145,26 @@ bool replayAction(miravel::Form1& form, const Line& run, std::string& problem) {
     return false;
 }
 
-// Replays the trace's user actions on a virtual Form1; the runs it records
-// are in trace ms, so they compare directly with the real ones.
-Runs idealRuns(const Trace& trace, std::string& problem) {
+// Replays the trace's user actions on a virtual Form1; what it records is in
+// trace ms, so it compares directly with the real run.
+Ideal idealRun(const Trace& trace, std::string& problem) {
     const double zero = *trace.virtualZero;
     miravel::Form1 form;
-    form.timeOfDay = [] { return forms::TimeOfDay{12, 0, 0}; };
-    Runs runs;
+    const auto traceMs = [&] { return zero + static_cast<double>(form.scheduler().now()); };
+    form.timeOfDay = [&] { return localTimeAt(*trace.wall + traceMs() - trace.wallMs); };
+    Ideal ideal;
+    Runs& runs = ideal.runs;
+    bool acting = false;
     form.setEventObserver([&](std::string_view control, std::string_view event) {
         std::string name(control);
         name += '_';
         name += event;
-        runs[name].push_back(zero + static_cast<double>(form.scheduler().now()));
+        runs[name].push_back(traceMs());
+    });
+    form.setRepaintObserver([&](const forms::VisibleControl& source, const forms::TwipRect& area) {
+        const double at = traceMs();
+        if (!acting && forms::Form::shows(source, area) && (ideal.changes.empty() || ideal.changes.back() != at))
+            ideal.changes.push_back(at);
     });
     // The virtual clock counts whole milliseconds, as the real driver's does.
     const auto at = [zero](double ms) { return static_cast<forms::Ms>(std::floor(ms - zero)); };
@@ -134,11 +172,13 @@ Runs idealRuns(const Trace& trace, std::string& problem) {
         for (const Line& run : trace.runs) {
             if (isTimer(run.handler)) continue;
             if (run.handler != "Form_Load") form.scheduler().advanceTo(at(run.ms));
+            acting = true;
             if (run.handler == "Form_Load") {
                 form.load();
             } else if (!replayAction(form, run, problem)) {
-                return runs;
+                return ideal;
             }
+            acting = false;
         }
         form.scheduler().advanceTo(at(trace.runs.back().ms));
         // A run closed by "end" ends 10 ms after it, which may lie past its last line.
@@ -148,7 +188,7 @@ Runs idealRuns(const Trace& trace, std::string& problem) {
     } catch (const forms::RuntimeError& error) {
         problem = std::string("run-time error in the replay: ") + error.what();
     }
-    return runs;
+    return ideal;
 }
 
 double median(std::vector<double> values) {
@@ -171,10 +211,17 @@ struct Pair {
     double error; // real less ideal
 };
 
+// The first paint that showed the moment at, if any.
+const Paint* paintShowing(const std::vector<Paint>& paints, double at) {
+    const auto found =
+        std::find_if(paints.begin(), paints.end(), [at](const Paint& p) { return p.shows >= at - 1e-3; });
+    return found == paints.end() ? nullptr : &*found;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
+    if (argc != 2 && argc != 4) {
         std::fputs(Usage, stderr);
         return 2;
     }
@@ -189,41 +236,40 @@ int main(int argc, char** argv) {
     }
 
     std::string problem;
-    const Runs ideal = idealRuns(*trace, problem);
+    const Ideal ideal = idealRun(*trace, problem);
     if (!problem.empty()) {
         std::fprintf(stderr, "trace_check: %s\n", problem.c_str());
         return 1;
     }
+
+    // Every timer ran as often as on the ideal schedule.
     Runs real;
     for (const Line& run : trace->runs)
         if (isTimer(run.handler)) real[run.handler].push_back(run.ms);
-
-    // Pair the n-th real run of each timer with its n-th ideal run.
-    std::map<std::string, std::vector<Pair>> pairs;
+    std::size_t events = 0;
     int unmatched = 0;
     std::string miscounted;
-    std::vector<std::string> names;
-    for (const auto& [name, times] : real) names.push_back(name);
-    for (const auto& [name, times] : ideal)
-        if (isTimer(name) && !real.contains(name)) names.push_back(name);
-    for (const std::string& name : names) {
-        const std::vector<double> none;
-        const std::vector<double>& r = real.contains(name) ? real.at(name) : none;
-        const std::vector<double>& v = ideal.contains(name) ? ideal.at(name) : none;
-        const std::size_t common = std::min(r.size(), v.size());
-        for (std::size_t i = 0; i < common; ++i) pairs[name].push_back({v[i], r[i] - v[i]});
-        if (r.size() != v.size()) {
-            unmatched += static_cast<int>(std::max(r.size(), v.size()) - common);
-            miscounted += (miscounted.empty() ? "" : ",") + name + ":" + std::to_string(r.size()) + "/" +
-                          std::to_string(v.size());
-        }
+    std::map<std::string, std::size_t> names;
+    for (const auto& [name, times] : real) names[name] = 0;
+    for (const auto& [name, times] : ideal.runs)
+        if (isTimer(name)) names[name] = 0;
+    for (const auto& [name, unused] : names) {
+        const std::size_t r = real.contains(name) ? real.at(name).size() : 0;
+        const std::size_t v = ideal.runs.contains(name) ? ideal.runs.at(name).size() : 0;
+        events += std::min(r, v);
+        if (r == v) continue;
+        unmatched += static_cast<int>(std::max(r, v) - std::min(r, v));
+        miscounted += (miscounted.empty() ? "" : ",") + name + ":" + std::to_string(r) + "/" + std::to_string(v);
     }
 
+    // Each visible change against the paint that showed it.
+    std::vector<Pair> delays;
+    for (const double change : ideal.changes)
+        if (const Paint* paint = paintShowing(trace->paints, change)) delays.push_back({change, paint->ms - change});
     std::vector<double> absolute;
-    for (const auto& [name, list] : pairs)
-        for (const Pair& pair : list) absolute.push_back(std::abs(pair.error));
+    for (const Pair& pair : delays) absolute.push_back(pair.error);
 
-    // Drift: per timer, the median error near the end against that near the start.
+    // Drift: the median delay near the end against that near the start.
     double start = trace->runs.front().ms;
     for (const Line& run : trace->runs)
         if (run.handler == "SelectBg_Click") {
@@ -231,57 +277,62 @@ int main(int argc, char** argv) {
             break;
         }
     const double end = trace->runs.back().ms;
-    double drift = 0;
-    std::string driftTimer = "-";
-    for (const auto& [name, list] : pairs) {
+    std::optional<double> drift;
+    if (end - start >= 2 * DriftWindowMs) {
         std::vector<double> first, last;
-        for (const Pair& pair : list) {
+        for (const Pair& pair : delays) {
             if (pair.ideal >= start && pair.ideal < start + DriftWindowMs) first.push_back(pair.error);
             if (pair.ideal > end - DriftWindowMs) last.push_back(pair.error);
         }
-        if (first.empty() || last.empty() || end - start < 2 * DriftWindowMs) continue;
-        const double d = median(last) - median(first);
-        if (driftTimer == "-" || std::abs(d) > std::abs(drift)) {
-            drift = d;
-            driftTimer = name;
-        }
+        if (!first.empty() && !last.empty()) drift = median(last) - median(first);
     }
 
     // The late blink, when the run chose "Eternity".
     std::optional<double> lateBlink;
     for (const Line& run : trace->runs) {
-        if (run.handler != "SelectBg_Click" || run.text != "Eternity" || !pairs.contains("MOVE1_Timer")) continue;
+        if (run.handler != "SelectBg_Click" || run.text != "Eternity") continue;
         const double zero = *trace->virtualZero;
         const double due =
             zero + static_cast<double>(static_cast<forms::Ms>(std::floor(run.ms - zero)) + LateBlinkAfterChoice);
-        for (const Pair& pair : pairs.at("MOVE1_Timer"))
+        for (const Pair& pair : delays)
             if (pair.ideal == due) lateBlink = pair.error;
         break;
     }
 
-    // The clock: from each wall-clock second to the first clock refresh after it.
+    // The clock: from each wall-clock second to the paint of the first refresh after it.
     std::vector<double> lags;
-    if (real.contains("JIKOKU1_Timer")) {
+    if (ideal.runs.contains("JIKOKU1_Timer")) {
         const auto wallOf = [&](double ms) { return *trace->wall + (ms - trace->wallMs); };
-        const std::vector<double>& ticks = real.at("JIKOKU1_Timer");
+        const std::vector<double>& ticks = ideal.runs.at("JIKOKU1_Timer");
         double second = std::ceil(wallOf(ticks.front()) / 1000) * 1000;
-        for (double tick : ticks) {
+        for (const double tick : ticks) {
+            const Paint* paint = paintShowing(trace->paints, tick);
+            if (paint == nullptr) break;
             while (wallOf(tick) >= second) {
-                lags.push_back(wallOf(tick) - second);
+                lags.push_back(wallOf(paint->ms) - second);
                 second += 1000;
             }
         }
     }
 
-    // Runs too short for two separate windows have no drift to show.
-    const std::string driftText = driftTimer == "-" ? "-" : std::to_string(drift);
-    std::printf("timer_events=%zu unmatched=%d miscounted=%s median=%.3f p99=%.3f max=%.3f drift=%s "
-                "drift_timer=%s late_blink=%s clock_seconds=%zu clock_lag_median=%.3f clock_lag_max=%.3f "
-                "run_s=%.1f\n",
-                absolute.size(), unmatched, miscounted.empty() ? "-" : miscounted.c_str(), median(absolute),
+    std::printf("timer_events=%zu unmatched=%d miscounted=%s visible_changes=%zu median=%.3f p99=%.3f max=%.3f "
+                "drift=%s late_blink=%s clock_seconds=%zu clock_lag_median=%.3f clock_lag_max=%.3f run_s=%.1f",
+                events, unmatched, miscounted.empty() ? "-" : miscounted.c_str(), absolute.size(), median(absolute),
                 percentile(absolute, 99), absolute.empty() ? NAN : *std::max_element(absolute.begin(), absolute.end()),
-                driftText.c_str(), driftTimer.c_str(), lateBlink ? std::to_string(*lateBlink).c_str() : "-",
+                drift ? std::to_string(*drift).c_str() : "-", lateBlink ? std::to_string(*lateBlink).c_str() : "-",
                 lags.size(), median(lags), lags.empty() ? NAN : *std::max_element(lags.begin(), lags.end()),
                 (end - start) / 1000);
+    if (argc == 4) {
+        // The moments a second at which a pixel changed, and the paints, over the span.
+        const double from = std::strtod(argv[2], nullptr);
+        const double to = std::strtod(argv[3], nullptr);
+        const auto within = [&](double ms) { return ms >= from && ms < to; };
+        const auto changes = std::count_if(ideal.changes.begin(), ideal.changes.end(), within);
+        const auto paints =
+            std::count_if(trace->paints.begin(), trace->paints.end(), [&](const Paint& p) { return within(p.ms); });
+        std::printf(" visible_per_s=%.2f paints_per_s=%.2f", static_cast<double>(changes) * 1000 / (to - from),
+                    static_cast<double>(paints) * 1000 / (to - from));
+    }
+    std::printf("\n");
     return 0;
 }
