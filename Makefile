@@ -14,6 +14,9 @@ PACKAGES += fonts-wqy-microhei fonts-tlwg-garuda-ttf fonts-lohit-beng-bengali fo
 # build tools, lintian, and what the check of the unpacked package runs.
 DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git \
                 man-db gtk-update-icon-cache
+# The measurements (make bench): a classic digital clock to compare the idle
+# cost with, and the profiler.
+BENCH_PACKAGES := x11-apps valgrind
 # The accessibility test: a session bus, the AT-SPI bus and registry, and a client.
 PACKAGES += dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 
@@ -49,6 +52,7 @@ test-sanitize:
 	$(MAKE) test BUILD_DIR=build-sanitize CMAKE_FLAGS="-DMIRAVEL_SANITIZE=ON $(CMAKE_FLAGS)"
 
 bench: build
+	@tools/setup.sh $(BENCH_PACKAGES)
 	cmake --build $(BUILD_DIR) --target benchmarks
 
 deb: setup-deb

@@ -16,6 +16,7 @@ OUT=/tmp/miravel-callgrind.out
 require_tools Xvfb xdotool valgrind callgrind_control callgrind_annotate || exit 2
 
 start_xvfb || { echo "profile: no X server could be started" >&2; exit 1; }
+PLACES=$(dirname "$BIN")/window_places.sh
 # Counting starts only once the scene runs: start-up is not what repeats.
 start_miravel valgrind --tool=callgrind --instr-atstart=no --callgrind-out-file="$OUT" \
     "$BIN" --trace "$WORK/trace.json" || { echo "profile: no window" >&2; exit 1; }

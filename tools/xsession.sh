@@ -99,7 +99,8 @@ start_xvfb() {
 # Starts the program with the given arguments and waits for its window.
 start_miravel() {
     local bin=$1; shift
-    . "$(dirname "$bin")/window_places.sh" || return 1
+    # Beside the program, unless a script that wraps it (valgrind) names the file.
+    . "${PLACES:-$(dirname "$bin")/window_places.sh}" || return 1
     "$bin" "$@" >"$WORK/out.log" 2>"$WORK/err.log" &
     APP_PID=$!
     WINDOW=$(timeout 15 xdotool search --sync --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1)
