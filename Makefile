@@ -1,8 +1,10 @@
 # Two commands: `make run` and `make test`. Both install what is missing
-# (Debian packages), configure and build into build/. `make deb` builds the
-# Debian package into the parent directory, as dpkg-buildpackage does.
+# (Debian packages), configure and build through CMakePresets.json: build/,
+# or build-sanitize/ and build-release/ for those presets. `make deb` builds
+# the Debian package into the parent directory, as dpkg-buildpackage does.
 
-BUILD_DIR ?= build
+PRESET ?= default
+BUILD_DIR := $(if $(filter default,$(PRESET)),build,build-$(PRESET))
 CMAKE_FLAGS ?=
 PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev \
             xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue \
@@ -10,6 +12,8 @@ PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenc
 # Faces for the clock's text in other scripts: CJK and Hangul, Thai, Bengali,
 # and Arabic and Hebrew upright.
 PACKAGES += fonts-wqy-microhei fonts-tlwg-garuda-ttf fonts-lohit-beng-bengali fonts-dejavu-core
+# The accessibility test: a session bus, the AT-SPI bus and registry, and a client.
+PACKAGES += dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 # Building the Debian package and checking it (make deb, .ci/run): the Debian
 # build tools, lintian, and what the check of the unpacked package runs.
 DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git \
@@ -17,10 +21,8 @@ DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git \
 # The measurements (make bench): a classic digital clock to compare the idle
 # cost with, and the profiler.
 BENCH_PACKAGES := x11-apps valgrind
-# The accessibility test: a session bus, the AT-SPI bus and registry, and a client.
-PACKAGES += dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 
-.PHONY: all setup setup-deb configure build run test test-sanitize bench deb clean
+.PHONY: all setup setup-deb configure build run test test-sanitize release bench deb clean
 
 all: build
 
@@ -31,12 +33,12 @@ setup-deb:
 	@tools/setup.sh $(PACKAGES) $(DEB_PACKAGES)
 
 $(BUILD_DIR)/build.ninja: | setup
-	cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS)
+	cmake --preset $(PRESET) $(CMAKE_FLAGS)
 
 configure: setup $(BUILD_DIR)/build.ninja
 
 build: configure
-	cmake --build $(BUILD_DIR)
+	cmake --build --preset $(PRESET)
 
 run: build
 	./$(BUILD_DIR)/miravel
@@ -44,12 +46,14 @@ run: build
 # Every X session a test starts takes a display of its own, so the suite runs
 # on all cores at once.
 test: build
-	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(shell nproc)
+	ctest --preset $(PRESET) -j $(shell nproc)
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
-test-sanitize: export LSAN_OPTIONS = suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0
 test-sanitize:
-	$(MAKE) test BUILD_DIR=build-sanitize CMAKE_FLAGS="-DMIRAVEL_SANITIZE=ON $(CMAKE_FLAGS)"
+	$(MAKE) test PRESET=sanitize
+
+release:
+	$(MAKE) build PRESET=release
 
 bench: build
 	@tools/setup.sh $(BENCH_PACKAGES)
@@ -59,4 +63,4 @@ deb: setup-deb
 	dpkg-buildpackage -us -uc -b
 
 clean:
-	rm -rf $(BUILD_DIR) build-sanitize
+	rm -rf build build-sanitize build-release

@@ -6,7 +6,6 @@
 #   icon_generator       host tool: 32 x 32 PNG -> hicolor PNGs and SVG
 #   miravel_icons        target producing MIRAVEL_ICONS_DIR, built by default
 #   MIRAVEL_ICONS_DIR    ${PROJECT_BINARY_DIR}/icons, laid out as hicolor/
-#   icon_generator_test  its test, once the root has found GoogleTest
 
 find_package(Qt6 REQUIRED COMPONENTS Gui)
 
@@ -28,15 +27,3 @@ add_custom_command(
 add_custom_target(miravel_icons ALL DEPENDS ${_miravel_icon_files})
 # The picture files' target owns the rule that writes the 32 x 32 PNG.
 add_dependencies(miravel_icons miravel_picture_files)
-
-function(_miravel_add_icon_test)
-    if(NOT TARGET GTest::gtest_main)
-        return()
-    endif()
-    add_executable(icon_generator_test "${PROJECT_SOURCE_DIR}/tools/icon_generator_test.cpp")
-    target_link_libraries(icon_generator_test PRIVATE miravel_pictures Qt6::Gui GTest::gtest_main)
-    target_compile_definitions(icon_generator_test PRIVATE MIRAVEL_ICONS_DIR="${MIRAVEL_ICONS_DIR}")
-    add_dependencies(icon_generator_test miravel_icons)
-    gtest_discover_tests(icon_generator_test DISCOVERY_TIMEOUT 60)
-endfunction()
-cmake_language(DEFER CALL _miravel_add_icon_test)

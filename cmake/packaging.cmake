@@ -2,7 +2,6 @@
 # The Debian package (debian/) installs through these rules too; it sets
 # CMAKE_INSTALL_BINDIR to games, where Debian keeps games.
 
-include(GNUInstallDirs)
 include(${CMAKE_CURRENT_LIST_DIR}/icons.cmake)
 
 if(TARGET miravel)

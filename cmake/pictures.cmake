@@ -8,7 +8,6 @@
 #   MIRAVEL_PICTURES_DIR   ${PROJECT_BINARY_DIR}/pictures (<Control>.ico, miravel.png)
 #   MIRAVEL_DESKTOP_ICON   the 32x32 PNG installed as the desktop icon
 #   MIRAVEL_TEST_DEFINITIONS  compile definitions the picture tests need
-#                          (applied to miravel_tests automatically if it exists)
 #   option MIRAVEL_FUZZ    with clang, builds picture_decoder_fuzz
 
 set(MIRAVEL_ART_DIR "${PROJECT_SOURCE_DIR}/art" CACHE PATH "Directory holding pictures.txt and the text art")
@@ -50,12 +49,6 @@ target_compile_features(miravel_pictures PUBLIC cxx_std_20)
 add_dependencies(miravel_pictures miravel_picture_files)
 
 set(MIRAVEL_TEST_DEFINITIONS "MIRAVEL_ART_DIR=\"${MIRAVEL_ART_DIR}\"")
-function(_miravel_apply_test_definitions)
-    if(TARGET miravel_tests)
-        target_compile_definitions(miravel_tests PRIVATE ${MIRAVEL_TEST_DEFINITIONS})
-    endif()
-endfunction()
-cmake_language(DEFER CALL _miravel_apply_test_definitions)
 
 option(MIRAVEL_FUZZ "Build the picture decoder fuzz target (clang only)" OFF)
 if(MIRAVEL_FUZZ)
