@@ -4,9 +4,9 @@
 # configuration side by side, each under its own private X server; the
 # script reads from /proc the CPU time of the program (every thread, in ns),
 # its wake-ups (context switches) a second and its peak resident memory, and
-# prints the median of each. Miravel runs with --trace, and trace_check
-# replays the run to count the moments a second at which a pixel changed:
-# the floor for its wake-ups. `xclock -digital -update 1` runs the same way
+# prints the median of each. A fourth run of Miravel beside them writes a
+# --trace, and trace_check replays it to count the moments a second at which
+# a pixel changed: the floor for the wake-ups, with the paints it made. `xclock -digital -update 1` runs the same way
 # for comparison. Last, the time from just before the program is started to
 # its first panel paint, the median of three starts. Exits 1 when a target
 # is missed, 2 when a run could not be made.
@@ -39,14 +39,23 @@ require_tools Xvfb xdotool xclock || exit 2
 
 # CPU seconds of a process so far, every thread, from the scheduler's own ns.
 cpu_s() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ ns += $1 } END { printf "%.4f", ns / 1e9 }'; }
-# Voluntary and involuntary context switches, summed over the threads.
-ctxsw() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/ctxt_switches/ { s += $2 } END { print s + 0 }'; }
+# Voluntary and involuntary context switches of each thread, "tid count" a line.
+ctxsw() {
+    local task
+    for task in /proc/"$1"/task/*; do
+        awk -v tid="${task##*/}" '/ctxt_switches/ { s += $2 } END { print tid, s + 0 }' "$task/status" 2>/dev/null
+    done
+}
+# Switches between two of those: a thread gone meanwhile counts what it did
+# before; one new counts all it did.
+switches_between() { awk 'NR == FNR { before[$1] = $2; next } { s += $2 - before[$1] } END { print s + 0 }' "$1" "$2"; }
 peak_rss_mb() { awk '/^VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 trace_ms() { awk 'END { sub(/^\{"ms": /, ""); print $0 + 0 }' "$1"; }
 
-# One run, in a subshell with its own X server: prints "cpu wakeups_per_s rss floor paints".
+# One run, in a subshell with its own X server, plain or traced: prints
+# "cpu wakeups_per_s rss floor paints", the last two only when traced.
 one_run() (
-    local config=$1 pid cpu0 sw0 cpu1 sw1 rss from to figures
+    local config=$1 traced=$2 pid cpu0 cpu1 rss from to figures
     . "$HERE/../tools/xsession.sh"
     start_xvfb || exit 2
     if [ "$config" = xclock ]; then
@@ -55,7 +64,13 @@ one_run() (
         APP_PID=$pid
         timeout 10 xdotool search --sync --onlyvisible --class xclock >/dev/null 2>&1 || exit 2
     else
-        start_miravel "$BIN" --trace "$WORK/trace.jsonl" || exit 2
+        # The trace's own writes are not the program's cost: the runs that
+        # are measured go without it, a fourth beside them gives the floor.
+        if [ "$traced" = traced ]; then
+            start_miravel "$BIN" --trace "$WORK/trace.jsonl" || exit 2
+        else
+            start_miravel "$BIN" || exit 2
+        fi
         pid=$APP_PID
         case $config in
         nothing) ;;
@@ -69,21 +84,23 @@ one_run() (
         [[ $config == hidden* ]] && xdotool windowunmap --sync "$WINDOW"
     fi
     sleep "$SETTLE_S"
-    [ "$config" = xclock ] || from=$(trace_ms "$WORK/trace.jsonl")
-    cpu0=$(cpu_s "$pid"); sw0=$(ctxsw "$pid")
+    [ "$traced" = traced ] && from=$(trace_ms "$WORK/trace.jsonl")
+    cpu0=$(cpu_s "$pid"); ctxsw "$pid" >"$WORK/switches0"
     sleep "$WINDOW_S"
-    cpu1=$(cpu_s "$pid"); sw1=$(ctxsw "$pid")
+    cpu1=$(cpu_s "$pid"); ctxsw "$pid" >"$WORK/switches1"
     rss=$(peak_rss_mb "$pid")
     figures="- -"
     if [ "$config" != xclock ]; then
-        to=$(awk -v f="$from" -v s="$WINDOW_S" 'BEGIN { print f + s * 1000 }')
         [[ $config == hidden* ]] && xdotool windowmap --sync "$WINDOW"
         end_miravel || exit 2
+    fi
+    if [ "$traced" = traced ]; then
+        to=$(awk -v f="$from" -v s="$WINDOW_S" 'BEGIN { print f + s * 1000 }')
         figures=$("$CHECK" "$WORK/trace.jsonl" "$from" "$to" | tr ' ' '\n' |
             awk -F= '$1 == "visible_per_s" { v = $2 } $1 == "paints_per_s" { p = $2 } END { print v, p }')
     fi
-    awk -v c0="$cpu0" -v c1="$cpu1" -v w0="$sw0" -v w1="$sw1" -v s="$WINDOW_S" -v rss="$rss" -v f="$figures" \
-        'BEGIN { printf "%.4f %.3f %s %s\n", (c1 - c0) * 60 / s, (w1 - w0) / s, rss, f }'
+    awk -v c0="$cpu0" -v c1="$cpu1" -v w="$(switches_between "$WORK/switches0" "$WORK/switches1")" -v s="$WINDOW_S" \
+        -v rss="$rss" -v f="$figures" 'BEGIN { printf "%.4f %.3f %s %s\n", (c1 - c0) * 60 / s, w / s, rss, f }'
 )
 
 # The median of one column of the runs' lines.
@@ -96,11 +113,14 @@ NAMES=("nothing shown" "clock shown" "universe + clock" "deep sea + clock" "eter
     "deep sea, not shown" "xclock -digital")
 for i in "${!CONFIGS[@]}"; do
     echo "footprint: ${NAMES[$i]}, $RUNS runs of $WINDOW_S s side by side ..." >&2
-    for ((r = 0; r < RUNS; r++)); do one_run "${CONFIGS[$i]}" >"$WORK/$i.$r" 2>/dev/null & done
+    for ((r = 0; r < RUNS; r++)); do one_run "${CONFIGS[$i]}" plain >"$WORK/$i.$r" 2>/dev/null & done
+    [ "${CONFIGS[$i]}" = xclock ] || one_run "${CONFIGS[$i]}" traced >"$WORK/$i.traced" 2>/dev/null &
     wait
-    cat "$WORK/$i".* >"$WORK/$i.all"
+    cat "$WORK/$i".[0-9]* >"$WORK/$i.all"
     [ "$(grep -c . "$WORK/$i.all")" = "$RUNS" ] || { echo "footprint: a run of ${NAMES[$i]} failed" >&2; exit 2; }
-    echo "${NAMES[$i]}|$(median_of 1 "$WORK/$i.all") $(median_of 2 "$WORK/$i.all") $(median_of 3 "$WORK/$i.all") $(median_of 4 "$WORK/$i.all") $(median_of 5 "$WORK/$i.all")" >>"$WORK/figures"
+    floor="- -"
+    [ -s "$WORK/$i.traced" ] && floor=$(cut -d' ' -f4,5 "$WORK/$i.traced")
+    echo "${NAMES[$i]}|$(median_of 1 "$WORK/$i.all") $(median_of 2 "$WORK/$i.all") $(median_of 3 "$WORK/$i.all") $floor" >>"$WORK/figures"
 done
 
 # Milliseconds from just before the start to the first panel paint, by the

@@ -38,7 +38,7 @@ constexpr const char* Usage = "Usage: trace_check TRACE [FROM TO]\n"
                               "  TRACE    a file written by miravel --trace\n"
                               "  FROM TO  a span of it in trace ms, for the visible changes a second\n";
 
-// The face's nineteenth blink starts this many ms after "Eternity" is chosen
+// The face's nineteenth blink is due this many ms after "Eternity" is chosen
 // (the blinks begin at 6.9 s, one every 5 s): far enough in for any drift to show.
 constexpr forms::Ms LateBlinkAfterChoice = 96'900;
 // Span at each end of the run over which drift is judged.
@@ -294,8 +294,10 @@ int main(int argc, char** argv) {
         const double zero = *trace->virtualZero;
         const double due =
             zero + static_cast<double>(static_cast<forms::Ms>(std::floor(run.ms - zero)) + LateBlinkAfterChoice);
-        for (const Pair& pair : delays)
-            if (pair.ideal == due) lateBlink = pair.error;
+        // The blink's timer only starts the eyes' closing; the first frame shows on the next tick.
+        const auto blink =
+            std::find_if(delays.begin(), delays.end(), [due](const Pair& pair) { return pair.ideal >= due; });
+        if (blink != delays.end() && blink->ideal < due + 100) lateBlink = blink->error;
         break;
     }
 
