@@ -4,7 +4,6 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <qdrawutil.h>
 
 #include <cmath>
 
@@ -60,7 +59,7 @@ void ScenePanel::paintEvent(QPaintEvent* event) {
         painter.drawImage(target, scene, source);
     }
     // The frame never changes: most paints are of the inside only.
-    if (frame > 0 && !(event->region() - inside).isEmpty()) qDrawWinPanel(&painter, rect(), palette(), /*sunken=*/true);
+    if (frame > 0 && !(event->region() - inside).isEmpty()) paintSunkenFrame(painter, rect(), palette());
     if (paintObserver_) {
         long long logical = 0;
         for (const QRect& rect : event->region()) logical += static_cast<long long>(rect.width()) * rect.height();
