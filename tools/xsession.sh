@@ -53,6 +53,9 @@ poll() {
 # share one, as they could if each looked for a free number first.
 start_xvfb() {
     local screen=${1:-640x480x24}
+    # Emptied here, not by the server's redirection: that runs in the child,
+    # after the wait below may already have read a previous session's number.
+    : >"$WORK/display"
     Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     # The number is written once the server listens; or the server is gone.
