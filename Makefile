@@ -6,9 +6,10 @@ CMAKE_FLAGS ?=
 PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev \
             xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue \
             appstream desktop-file-utils
-# Real desktops for the window tests: two X11 window managers and a tool that
-# sends them a user's requests; a Wayland compositor and Qt's Wayland plugin.
-PACKAGES += openbox icewm wmctrl weston qt6-wayland
+# The window's own hints to X11 window managers (xcb); real desktops for its
+# tests: two X11 window managers and a tool that sends them a user's requests,
+# a Wayland compositor and Qt's Wayland plugin.
+PACKAGES += libxcb1-dev openbox icewm wmctrl weston qt6-wayland
 
 .PHONY: all setup configure build run test test-sanitize bench clean
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Under real X11 window managers (openbox and icewm, each on its own private
 # X server), the window keeps its 145 x 210 client area whatever it is asked:
-# it asks the manager for no maximizing (_MOTIF_WM_HINTS) and for one size
-# (WM_NORMAL_HINTS); a maximize, a full-screen and two resize requests each
+# it asks the manager for no maximizing and no resizing (_MOTIF_WM_HINTS)
+# and for one size (WM_NORMAL_HINTS); a maximize, a full-screen and two resize requests each
 # leave it 145 x 210 and in no maximized or full-screen state; closing it by
 # the frame (the manager's close, a WM_DELETE_WINDOW) ends it with status 0.
 #
@@ -62,11 +62,12 @@ one_manager() {
     poll 100 eval '! xwininfo -children -id "$WINDOW" | grep -q "Parent window id: .*(the root window)"' ||
         fail "$wm: the window was never framed"
 
-    # What the window asks for: no maximizing, one size.
+    # What the window asks for: no maximizing, no resizing, one size.
     local motif functions normal
     motif=$(xprop -id "$WINDOW" _MOTIF_WM_HINTS)
     functions=$(echo "$motif" | awk -F'[=,]' '{ gsub(/ /, "", $3); print $3 }')
-    (( (functions & 0x10) == 0 && (functions & 0x01) == 0 )) || fail "$wm: _MOTIF_WM_HINTS offers maximizing: $motif"
+    # Functions: 0x01 all, 0x02 resize, 0x10 maximize.
+    (( (functions & 0x13) == 0 )) || fail "$wm: _MOTIF_WM_HINTS offers resizing or maximizing: $motif"
     normal=$(xprop -id "$WINDOW" WM_NORMAL_HINTS)
     echo "$normal" | grep -q "minimum size: 145 by 210" && echo "$normal" | grep -q "maximum size: 145 by 210" ||
         fail "$wm: WM_NORMAL_HINTS do not hold the window at 145 by 210: $normal"

@@ -7,22 +7,22 @@
 namespace miravel::desktop {
 
 // Keeps a top-level window at its one size. It asks for a title, a menu,
-// minimizing and closing, never maximizing or filling the screen. Some X11
-// window managers maximize, fill the screen or resize a window all the same:
-// it puts itself back, once each time; a manager that insists (a tiling one)
-// is left to have its way. A Wayland compositor may configure any size, and
-// a client that does not take it is disconnected: there the window grows
-// when told to, its content staying whole at the top-left.
+// minimizing and closing, never resizing, maximizing or filling the screen.
+// Some X11 window managers maximize, fill the screen or resize a window all
+// the same: it puts itself back, once each time; a manager that insists (a
+// tiling one) is left to have its way. A Wayland compositor may configure any
+// size, and a client that does not take it is disconnected: there the window
+// grows when told to, its content staying whole at the top-left.
 class WindowSize : public QObject {
     Q_OBJECT
-  public:
+public:
     // Sets the window's flags and size; the keeper is the window's child.
     static void hold(QWidget& window, QSize size);
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     WindowSize(QWidget& window, QSize size);
 
     QWidget& window_;
