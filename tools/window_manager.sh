@@ -27,6 +27,13 @@ stop_wm() {
     return 0
 }
 
+# What the X server said, when a session went wrong.
+server_state() {
+    kill -0 "$XVFB_PID" 2>/dev/null && echo "X server $DISPLAY running" >&2 || echo "X server $DISPLAY gone" >&2
+    xprop -root >/dev/null 2>&1 && echo "X server $DISPLAY answers" >&2 || echo "X server $DISPLAY does not answer" >&2
+    cat "$WORK/xvfb.log" >&2
+}
+
 client_size() { xdotool getwindowgeometry "$WINDOW" 2>/dev/null | awk '/Geometry:/ { print $2 }'; }
 wm_state() { xprop -id "$WINDOW" _NET_WM_STATE 2>/dev/null; }
 # The size is back and no enlarged state is left.
@@ -56,8 +63,8 @@ one_manager() {
     esac
     WM_PID=$!
     poll 100 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
-        { fail "$wm: the manager did not start"; cat "$WORK/$wm.log" >&2; stop_wm; xsession_cleanup; return; }
-    start_miravel "$BIN" || { fail "$wm: no window"; stop_wm; xsession_cleanup; return; }
+        { fail "$wm: the manager did not start"; cat "$WORK/$wm.log" >&2; server_state; stop_wm; xsession_cleanup; return; }
+    start_miravel "$BIN" || { fail "$wm: no window"; server_state; stop_wm; xsession_cleanup; return; }
     # Requests are the manager's business only once it has framed the window.
     poll 100 eval '! xwininfo -children -id "$WINDOW" | grep -q "Parent window id: .*(the root window)"' ||
         fail "$wm: the window was never framed"

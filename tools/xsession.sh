@@ -56,7 +56,10 @@ start_xvfb() {
     # Emptied here, not by the server's redirection: that runs in the child,
     # after the wait below may already have read a previous session's number.
     : >"$WORK/display"
-    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+    # -noreset: by default the server resets whenever its last client leaves,
+    # and a client connecting meanwhile is refused now and then (a probe, a
+    # poll with xprop and a starting window manager come and go like that).
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     # The number is written once the server listens; or the server is gone.
     poll 100 eval '[ -s "$WORK/display" ] || ! kill -0 "$XVFB_PID" 2>/dev/null'
