@@ -14,6 +14,10 @@ PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenc
 PACKAGES += fonts-wqy-microhei fonts-tlwg-garuda-ttf fonts-lohit-beng-bengali fonts-dejavu-core
 # The accessibility test: a session bus, the AT-SPI bus and registry, and a client.
 PACKAGES += dbus-daemon dbus-bin at-spi2-core python3-pyatspi
+# The window's own hints to X11 window managers (xcb); real desktops for its
+# tests: two X11 window managers and a tool that sends them a user's requests,
+# a Wayland compositor and Qt's Wayland plugin.
+PACKAGES += libxcb1-dev openbox icewm wmctrl weston qt6-wayland
 # Building the Debian package and checking it (make deb, .ci/run): the Debian
 # build tools, lintian, and what the check of the unpacked package runs.
 DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git \

@@ -7,7 +7,15 @@
 # the scene's pictures and backgrounds use: the 16 base colours, the moon's
 # own olive, the empty panel's colour and the two pulsing colours; a blurred
 # or smoothed picture would bring blends of its neighbours. The clock stays
-# hidden throughout, since its text is smoothed on purpose.
+# hidden throughout, since its text is smoothed on purpose. At 1.25 too,
+# where a logical pixel is one device pixel or two.
+#
+# The panel's sunken frame is two rings of one logical pixel each, drawn as
+# whole blocks like the pictures: across each side, device pixel by device
+# pixel, it reads the window's face, one ring colour, the other, the panel's
+# face, each run as long as the device pixels its logical pixel covers; the
+# top matches the left and the bottom the right; and the frame holds its four
+# colours only, so nothing unpainted (black) shows between the rings.
 #
 # Usage: tools/hidpi.sh <path-to-miravel>
 set -u
@@ -49,7 +57,53 @@ foreign_colours() {
         { print }'
 }
 
-# One run at a scale: the window's size, the empty panel, then each scene.
+# Device pixels a run of logical pixels covers: those whose centres lie in it.
+device_run() { awk -v a="$1" -v b="$2" -v s="$3" 'BEGIN { printf "%d", int(b * s + 0.5) - int(a * s + 0.5) }'; }
+device_at() { awk -v v="$1" -v s="$2" 'BEGIN { printf "%d", int(v * s + 0.5) }'; }
+
+# A line of device pixels as runs, "RRGGBBxN" each, from x,y (w x h: 1 high or 1 wide).
+runs() {
+    convert "$1" -crop "$2" +repage -depth 8 txt:- | tail -n +2 | grep -o '#[0-9A-Fa-f]\{6\}' | tr -d '#' | tr a-f A-F |
+        awk 'NR > 1 && $1 != c { printf "%sx%d ", c, n; n = 0 } { c = $1; n++ } END { printf "%sx%d", c, n }'
+}
+
+# The frame across each side of the empty panel (at 8,8, 129 x 145 logical
+# pixels, its last column 136 and row 152), from one logical pixel outside to
+# one inside.
+check_frame() {
+    local scale=$1 shot=$2
+    local across=$(device_run 7 11 "$scale") from_l=$(device_at 7 "$scale") from_r=$(device_at 134 "$scale")
+    local from_b=$(device_at 150 "$scale") mid_y=$(device_at 80.5 "$scale") mid_x=$(device_at 72.5 "$scale")
+    local left top right bottom
+    left=$(runs "$shot" "${across}x1+${from_l}+${mid_y}")
+    top=$(runs "$shot" "1x${across}+${mid_x}+${from_l}")
+    right=$(runs "$shot" "${across}x1+${from_r}+${mid_y}")
+    bottom=$(runs "$shot" "1x${across}+${mid_x}+${from_b}")
+    # The runs' lengths each side must show, outside in for the left and top.
+    local near="$(device_run 7 8 "$scale") $(device_run 8 9 "$scale") $(device_run 9 10 "$scale") $(device_run 10 11 "$scale")"
+    local far="$(device_run 134 135 "$scale") $(device_run 135 136 "$scale") $(device_run 136 137 "$scale") $(device_run 137 138 "$scale")"
+    local side lengths
+    for side in "left:$left:$near" "top:$top:$near" "right:$right:$far" "bottom:$bottom:$far"; do
+        IFS=: read -r name got lengths <<<"$side"
+        echo "$got" | awk -v want="$lengths" '{
+            n = split(want, w, " "); if (NF != n) exit 1
+            for (i = 1; i <= NF; i++) { split($i, r, "x"); c[i] = r[1]; if (r[2] != w[i]) exit 1 }
+            exit !(c[1] == c[4] && c[1] != c[2] && c[2] != c[3] && c[3] != c[1]) }' ||
+            fail "scale $scale: the frame's $name side reads \"$got\", not face, two rings of $lengths device pixels, face"
+    done
+    local ring_colours
+    [ "$(echo "$left" | cut -d' ' -f2-3)" = "$(echo "$top" | cut -d' ' -f2-3)" ] || fail "scale $scale: the frame's top ($top) differs from its left ($left)"
+    [ "$(echo "$right" | cut -d' ' -f2-3)" = "$(echo "$bottom" | cut -d' ' -f2-3)" ] || fail "scale $scale: the frame's bottom ($bottom) differs from its right ($right)"
+    # The whole frame: the panel's outer rectangle less its inner area.
+    convert "$shot" -crop "$(device_run 8 137 "$scale")x$(device_run 8 153 "$scale")+$(device_at 8 "$scale")+$(device_at 8 "$scale")" +repage \
+        -fill magenta -draw "rectangle $(device_run 8 10 "$scale"),$(device_run 8 10 "$scale") $(($(device_run 8 135 "$scale") - 1)),$(($(device_run 8 151 "$scale") - 1))" \
+        "$WORK/frame.png"
+    ring_colours=$(colours "$WORK/frame.png" | grep -vx FF00FF | tr '\n' ' ')
+    [ "$(echo $ring_colours | wc -w)" = 4 ] || fail "scale $scale: the frame holds colours $ring_colours, not four"
+    say "scale $scale: frame left $left, bottom $bottom"
+}
+
+# One run at a scale: the window's size, the empty panel and its frame, then each scene.
 check_scale() {
     local scale=$1 want_w=$2 want_h=$3
     export QT_SCALE_FACTOR=$scale
@@ -64,6 +118,7 @@ check_scale() {
     inset=$(inner_crop "$scale" 1)
 
     screenshot "$WORK/empty.png"
+    check_frame "$scale" "$WORK/empty.png"
     convert "$WORK/empty.png" -crop "$exact" +repage "$WORK/inner.png"
     local face
     face=$(colours "$WORK/inner.png")
@@ -107,5 +162,6 @@ check_scale() {
 start_xvfb 1024x768x24 || { echo "hidpi: FAIL: no X server could be started" >&2; exit 1; }
 check_scale 2 290 420
 check_scale 1.5 218 315
+check_scale 1.25 181 263
 [ "$FAILED" = 0 ] || exit 1
 say "all checks passed"

@@ -76,8 +76,12 @@ start_xvfb() {
     local screen=${1:-640x480x24}
     local attempt n
     for ((attempt = 0; attempt < 5; attempt++)); do
+        # Emptied here, not by the server's redirection: that runs in the
+        # child, after the wait below may already have read a previous number.
         : >"$WORK/display"
-        Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+        # -noreset: by default the server resets whenever its last client
+        # leaves, and a client connecting meanwhile is refused now and then.
+        Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
         XVFB_PID=$!
         # The number is written once the server listens; or the server is gone.
         poll 100 eval '[ -s "$WORK/display" ] || ! kill -0 "$XVFB_PID" 2>/dev/null'

@@ -2,6 +2,7 @@
 
 #include "desktop/geometry.h"
 #include "desktop/palette_colour.h"
+#include "desktop/window_size.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -72,7 +73,7 @@ MainWindow::MainWindow(Form1& form, Perform perform, QWidget* parent)
     QAccessible::installFactory(windowAccessible);
     setWindowTitle(QStringLiteral("Form1"));
     setWindowIcon(desktop::windowIcon(form.icon()));
-    setFixedSize(forms::toPixels(Form1::InnerWidth), forms::toPixels(Form1::InnerHeight));
+    WindowSize::hold(*this, QSize(forms::toPixels(Form1::InnerWidth), forms::toPixels(Form1::InnerHeight)));
     QPalette background = palette();
     background.setColor(QPalette::Window, toQColor(forms::ButtonFace));
     setPalette(background);

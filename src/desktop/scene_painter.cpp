@@ -153,6 +153,19 @@ void ScenePainter::paintPictureBox(QPainter& painter, const forms::PictureBox& b
     painter.restore();
 }
 
+void paintSunkenFrame(QPainter& painter, const QRect& outer, const QPalette& palette) {
+    // One ring: its top and left edges in one colour, its bottom and right in
+    // another, the bottom-left and top-right corners going to the latter.
+    const auto ring = [&painter](const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
+        painter.fillRect(QRect(r.left(), r.top(), r.width() - 1, 1), topLeft);
+        painter.fillRect(QRect(r.left(), r.top() + 1, 1, r.height() - 2), topLeft);
+        painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), bottomRight);
+        painter.fillRect(QRect(r.right(), r.top(), 1, r.height() - 1), bottomRight);
+    };
+    ring(outer, palette.color(QPalette::Dark), palette.color(QPalette::Light));
+    ring(outer.adjusted(1, 1, -1, -1), palette.color(QPalette::Shadow), palette.color(QPalette::Midlight));
+}
+
 QImage ScenePainter::render(const Form1& form, qreal devicePixelRatio) {
     const QRect inner = panelInnerRect(form);
     QImage image(static_cast<int>(std::ceil(inner.width() * devicePixelRatio)),

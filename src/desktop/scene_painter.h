@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPalette>
 #include <QRegion>
 
 #include <map>
@@ -66,5 +67,12 @@ private:
     LabelKey labelKey_;
     QImage labelImage_;
 };
+
+// The panel's sunken frame around outer, in logical pixels: a ring of dark
+// over light outside a ring of shadow over midlight. Each ring is filled as
+// logical-pixel blocks, as the pictures are, so at any device pixel ratio it
+// is as thick as a picture's pixel and leaves nothing unpainted between the
+// rings or before the inner area.
+void paintSunkenFrame(QPainter& painter, const QRect& outer, const QPalette& palette);
 
 } // namespace miravel::desktop

@@ -7,7 +7,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStringList>
-#include <qdrawutil.h>
 
 #include <cmath>
 
@@ -157,7 +156,7 @@ void ScenePanel::paintEvent(QPaintEvent* event) {
         painter.drawImage(target, scene, source);
     }
     // The frame never changes: most paints are of the inside only.
-    if (frame > 0 && !(event->region() - inside).isEmpty()) qDrawWinPanel(&painter, rect(), palette(), /*sunken=*/true);
+    if (frame > 0 && !(event->region() - inside).isEmpty()) paintSunkenFrame(painter, rect(), palette());
     if (showsFocus()) drawFocus(painter, inside);
     if (paintObserver_) {
         long long logical = 0;
