@@ -110,6 +110,9 @@ xdotool key super+shift+m
 poll 30 eval 'read -r W2 H2 L T < <(extent) && [ "$W2 $H2" = "$W $H" ]' || { alive "restoring"; fail "not restored by the compositor"; }
 alive "restoring"
 pass "restored by the compositor: ${W2}x${H2} again"
+# "time" has the focus now, and shows it: the controls as they are now are the reference.
+sleep 0.3
+shot && controls "$CX" "$CY" normal
 xdotool key super+shift+f
 poll 30 covers_output || { alive "full screen"; fail "not made full screen by the compositor"; }
 sleep 0.5
