@@ -14,22 +14,18 @@ inline QRect toQRect(const forms::TwipRect& area) {
     return {r.x, r.y, r.width, r.height};
 }
 
-// The sunken frame of the scene panel, in pixels on each side.
-inline constexpr int PanelFrame = 2;
+// A picture box's frame, in pixels on each side.
+inline int frameOf(const forms::PictureBox& box) { return forms::toPixels(box.frame()); }
 
 // The panel (HAIKEI1) in the window, frame included.
 inline QRect panelOuterRect(const Form1& form) { return toQRect(form.HAIKEI1.area()); }
 
 // The panel's inner area, where its children live; origin at its top-left.
-inline QRect panelInnerRect(const Form1& form) {
-    const QRect outer = panelOuterRect(form);
-    const int frame = form.HAIKEI1.sunken() ? PanelFrame : 0;
-    return {0, 0, outer.width() - 2 * frame, outer.height() - 2 * frame};
-}
+inline QRect panelInnerRect(const Form1& form) { return toQRect(form.HAIKEI1.inner()); }
 
 // Where the inner area's origin lies in the window.
 inline QPoint panelInnerOrigin(const Form1& form) {
-    const int frame = form.HAIKEI1.sunken() ? PanelFrame : 0;
+    const int frame = frameOf(form.HAIKEI1);
     return panelOuterRect(form).topLeft() + QPoint(frame, frame);
 }
 

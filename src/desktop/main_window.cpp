@@ -61,14 +61,13 @@ QIcon windowIcon(const forms::Picture& picture) {
                              .copy();
     QIcon icon;
     for (const int scale : {1, 2, 4, 8}) {
-        icon.addPixmap(QPixmap::fromImage(image.scaled(image.size() * scale, Qt::IgnoreAspectRatio,
-                                                       Qt::FastTransformation)));
+        icon.addPixmap(
+            QPixmap::fromImage(image.scaled(image.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
     }
     return icon;
 }
 
-MainWindow::MainWindow(Form1& form, Perform perform, QWidget* parent)
-    : QWidget(parent), form_(form), perform_(std::move(perform)) {
+MainWindow::MainWindow(const Form1& form, QWidget* parent) : QWidget(parent), form_(form) {
     // Before any property change that an active assistive technology hears of.
     QAccessible::installFactory(windowAccessible);
     setWindowTitle(QStringLiteral("Form1"));
@@ -79,38 +78,47 @@ MainWindow::MainWindow(Form1& form, Perform perform, QWidget* parent)
     setPalette(background);
     setAutoFillBackground(true);
 
-    panel_ = new ScenePanel(form, this);
-    clear_ = makeButton(form.Command2);
-    time_ = makeButton(form.JIKOKU);
-    end_ = makeButton(form.Command3);
-    connect(clear_, &QPushButton::clicked, this, [this] { perform_([this] { form_.Command2.click(); }); });
-    connect(time_, &QPushButton::clicked, this, [this] { perform_([this] { form_.JIKOKU.click(); }); });
-    connect(end_, &QPushButton::clicked, this, [this] { perform_([this] { form_.Command3.click(); }); });
-
-    scenes_ = new SceneList(this);
-    scenes_->setObjectName(QString::fromStdString(form.SelectBg.name()));
-    // Once a scene is chosen, the toolkit names the list by its choice.
-    scenes_->setAccessibleName(QStringLiteral("Scenes"));
-    scenes_->setAccessibleDescription(QStringLiteral("Chooses the scene the panel shows"));
-    for (const std::string_view item : form.SelectBg.items()) {
-        scenes_->addItem(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
+    // A widget for each control on the window; the picture boxes inside the
+    // panel are painted by it and take no focus of their own.
+    std::vector<std::pair<int, QWidget*>> stops;
+    for (const forms::Control* control : form.controls()) {
+        QWidget* widget = nullptr;
+        switch (control->kind()) {
+        case forms::ControlKind::PictureBox:
+            if (static_cast<const forms::PictureBox*>(control)->container() == nullptr)
+                widget = panel_ = new ScenePanel(form, this);
+            break;
+        case forms::ControlKind::CommandButton:
+            widget = makeButton(static_cast<const forms::CommandButton&>(*control));
+            break;
+        case forms::ControlKind::ComboBox:
+            widget = makeList(static_cast<const forms::ComboBox&>(*control));
+            break;
+        default:
+            break;
+        }
+        if (widget) stops.emplace_back(static_cast<const forms::VisibleControl*>(control)->tabIndex(), widget);
     }
-    scenes_->setPlaceholderText(QString());
-    scenes_->setCurrentIndex(-1);
-    scenes_->setGeometry(toQRect(form.SelectBg.area()));
-    fitListFont(*scenes_);
-    connect(scenes_, &SceneList::chosen, this,
-            [this](int index) { perform_([this, index] { form_.SelectBg.choose(static_cast<std::size_t>(index)); }); });
-
-    // Tab order follows TabIndex; the painted picture boxes inside the panel take no focus here.
-    std::vector<std::pair<int, QWidget*>> stops{{form.HAIKEI1.tabIndex(), panel_},
-                                                {form.Command2.tabIndex(), clear_},
-                                                {form.Command3.tabIndex(), end_},
-                                                {form.JIKOKU.tabIndex(), time_},
-                                                {form.SelectBg.tabIndex(), scenes_}};
     std::stable_sort(stops.begin(), stops.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < stops.size(); ++i) QWidget::setTabOrder(stops[i - 1].second, stops[i].second);
     stops.front().second->setFocus();
+}
+
+SceneList* MainWindow::makeList(const forms::ComboBox& list) {
+    auto* widget = new SceneList(this);
+    widget->setObjectName(QString::fromStdString(list.name()));
+    // Once a scene is chosen, the toolkit names the list by its choice.
+    widget->setAccessibleName(QStringLiteral("Scenes"));
+    widget->setAccessibleDescription(QStringLiteral("Chooses the scene the panel shows"));
+    for (const std::string_view item : list.items()) {
+        widget->addItem(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
+    }
+    widget->setPlaceholderText(QString());
+    widget->setCurrentIndex(-1);
+    widget->setGeometry(toQRect(list.area()));
+    fitListFont(*widget);
+    lists_[&list] = widget;
+    return widget;
 }
 
 QPushButton* MainWindow::makeButton(const forms::CommandButton& button) {
@@ -124,6 +132,7 @@ QPushButton* MainWindow::makeButton(const forms::CommandButton& button) {
     font.setPixelSize(ButtonFontPixels);
     widget->setFont(font);
     widget->setVisible(button.visible());
+    buttons_[&button] = widget;
     return widget;
 }
 

@@ -7,27 +7,24 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include <functional>
+#include <map>
 
 namespace miravel::desktop {
 
-// The window: fixed size, the scene panel, the three buttons and the list,
-// each at its place in the layout, tabbing in TabIndex order. A user's press
-// or choice becomes the model's event, run through `perform` so that errors
-// are reported and the clock re-armed in one place. A focused button is
-// pressed by Space, Return or Enter.
+// The window, made from the form's controls that sit on it: the scene panel,
+// a push button for each button, the list, each at its place in the layout,
+// tabbing in TabIndex order. What a user does with them the session turns
+// into the model's events. A focused button is pressed by Space, Return or
+// Enter.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    using Perform = std::function<void(const std::function<void()>&)>;
-
-    MainWindow(Form1& form, Perform perform, QWidget* parent = nullptr);
+    explicit MainWindow(const Form1& form, QWidget* parent = nullptr);
 
     ScenePanel& panel() { return *panel_; }
-    QPushButton& clearButton() { return *clear_; }
-    QPushButton& timeButton() { return *time_; }
-    QPushButton& endButton() { return *end_; }
-    SceneList& sceneList() { return *scenes_; }
+    // The widget made for a button of the form, and for its list.
+    QPushButton& button(const forms::CommandButton& control) { return *buttons_.at(&control); }
+    SceneList& list(const forms::ComboBox& control) { return *lists_.at(&control); }
 
     // The model reported a change: an area in twips inside container (none: the window).
     void repaint(const forms::PictureBox* container, const forms::TwipRect& area);
@@ -41,14 +38,12 @@ protected:
 
 private:
     QPushButton* makeButton(const forms::CommandButton& button);
+    SceneList* makeList(const forms::ComboBox& list);
 
-    Form1& form_;
-    Perform perform_;
+    const Form1& form_;
     ScenePanel* panel_ = nullptr;
-    QPushButton* clear_ = nullptr;
-    QPushButton* time_ = nullptr;
-    QPushButton* end_ = nullptr;
-    SceneList* scenes_ = nullptr;
+    std::map<const forms::CommandButton*, QPushButton*> buttons_;
+    std::map<const forms::ComboBox*, SceneList*> lists_;
 };
 
 // The window icon: the form's 32 x 32 picture, and copies scaled up by whole

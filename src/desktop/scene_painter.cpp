@@ -3,54 +3,16 @@
 #include "desktop/geometry.h"
 #include "desktop/palette_colour.h"
 #include "desktop/time_text.h"
-#include "scene/layout.h"
 
 #include <cmath>
-#include <type_traits>
-#include <vector>
 
 namespace miravel::desktop {
-
-namespace {
-
-// The panel's children in definition order, windowless first, then windowed.
-struct Children {
-    std::vector<const forms::VisibleControl*> windowless;
-    std::vector<const forms::PictureBox*> windowed;
-};
-
-Children childrenOf(const Form1& form) {
-    Children children;
-    for (const layout::Row& row : layout::Rows) {
-        if (row.container != &Form1::HAIKEI1) continue;
-        std::visit(
-            [&](auto member) {
-                using Kind = std::remove_cvref_t<decltype(form.*member)>;
-                if constexpr (std::is_same_v<Kind, forms::PictureBox>) {
-                    children.windowed.push_back(&(form.*member));
-                } else if constexpr (std::is_same_v<Kind, forms::ControlArray<forms::Image>>) {
-                    if (const forms::Image* element = (form.*member).find(row.index)) {
-                        children.windowless.push_back(element);
-                    }
-                } else if constexpr (std::is_base_of_v<forms::VisibleControl, Kind>) {
-                    children.windowless.push_back(&(form.*member));
-                }
-            },
-            row.member);
-    }
-    return children;
-}
-
-} // namespace
-
-ScenePainter::ScenePainter()
-    : clockFont_(forms::Font{.face = "Curlz MT", .points = 9.75, .italic = true}, localeTimeText()) {}
 
 const QImage& ScenePainter::imageOf(const forms::Picture& picture) {
     auto found = images_.find(&picture);
     if (found == images_.end()) {
-        const QImage wrapped(reinterpret_cast<const uchar*>(picture.argb()), forms::Picture::Size,
-                             forms::Picture::Size, QImage::Format_ARGB32);
+        const QImage wrapped(reinterpret_cast<const uchar*>(picture.argb()), forms::Picture::Size, forms::Picture::Size,
+                             QImage::Format_ARGB32);
         // Alpha is 0 or 0xFF, so premultiplying changes no pixel; it only makes drawing cheaper.
         found = images_.emplace(&picture, wrapped.convertToFormat(QImage::Format_ARGB32_Premultiplied)).first;
     }
@@ -61,7 +23,8 @@ const QImage& ScenePainter::imageOf(const forms::Picture& picture, QSize size) {
     const ScaledKey key{&picture, size.width(), size.height()};
     auto found = scaled_.find(key);
     if (found == scaled_.end()) {
-        found = scaled_.emplace(key, imageOf(picture).scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation)).first;
+        found =
+            scaled_.emplace(key, imageOf(picture).scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation)).first;
     }
     return found->second;
 }
@@ -81,18 +44,15 @@ void ScenePainter::paint(QPainter& painter, const Form1& form, const QRegion& ar
     const auto needed = [&](const forms::VisibleControl& control) {
         return control.visible() && area.intersects(toQRect(control.area()));
     };
-    // Walking 59 rows is cheaper than any cache that would have to follow the form.
-    const Children children = childrenOf(form);
-    for (const forms::VisibleControl* control : children.windowless) {
-        if (!needed(*control)) continue;
-        if (const auto* image = dynamic_cast<const forms::Image*>(control)) {
-            paintImage(painter, *image);
-        } else if (const auto* label = dynamic_cast<const forms::Label*>(control)) {
-            paintLabel(painter, *label);
-        }
+    // The windowless children in definition order, then the windowed ones over them all.
+    for (const forms::VisibleControl* child : form.HAIKEI1.children()) {
+        if (child->windowed() || !needed(*child)) continue;
+        if (child->kind() == forms::ControlKind::Image) paintImage(painter, static_cast<const forms::Image&>(*child));
+        if (child->kind() == forms::ControlKind::Label) paintLabel(painter, static_cast<const forms::Label&>(*child));
     }
-    for (const forms::PictureBox* box : children.windowed) {
-        if (needed(*box)) paintPictureBox(painter, *box);
+    for (const forms::VisibleControl* child : form.HAIKEI1.children()) {
+        if (child->kind() == forms::ControlKind::PictureBox && needed(*child))
+            paintPictureBox(painter, static_cast<const forms::PictureBox&>(*child));
     }
     painter.restore();
 }
@@ -132,7 +92,9 @@ const QImage& ScenePainter::labelImage(const forms::Label& label, QSize size, qr
     if (!text.isEmpty()) {
         QPainter painter(&labelImage_);
         painter.setRenderHint(QPainter::TextAntialiasing, true);
-        painter.setFont(clockFont_.fontFor(text, size));
+        // The label's own font, or the nearest installed face that draws its text.
+        if (!clockFont_) clockFont_.emplace(label.font(), localeTimeText());
+        painter.setFont(clockFont_->fontFor(text, size));
         painter.setPen(toQColor(label.foreColor()));
         painter.drawText(QRect(QPoint(0, 0), size).adjusted(ClockFont::Margin, 0, -ClockFont::Margin, 0),
                          Qt::AlignLeft | Qt::AlignVCenter, text);

@@ -9,6 +9,7 @@
 #include <QRegion>
 
 #include <map>
+#include <optional>
 #include <tuple>
 #include <unordered_map>
 
@@ -22,8 +23,6 @@ namespace miravel::desktop {
 // converted once, the clock's font sizes and its last drawn text.
 class ScenePainter {
 public:
-    ScenePainter();
-
     // Paints what lies within area (logical pixels, same origin); controls
     // wholly outside it are skipped.
     void paint(QPainter& painter, const Form1& form, const QRegion& area);
@@ -63,7 +62,7 @@ private:
 
     std::unordered_map<const forms::Picture*, QImage> images_;
     std::map<ScaledKey, QImage> scaled_;
-    ClockFont clockFont_;
+    std::optional<ClockFont> clockFont_; // made from the first label drawn
     LabelKey labelKey_;
     QImage labelImage_;
 };

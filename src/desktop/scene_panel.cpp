@@ -94,7 +94,7 @@ void ScenePanel::announceDescription() {
 }
 
 QRect ScenePanel::insideRect() const {
-    const int frame = form_.HAIKEI1.sunken() ? PanelFrame : 0;
+    const int frame = frameOf(form_.HAIKEI1);
     return rect().adjusted(frame, frame, -frame, -frame);
 }
 
@@ -141,8 +141,7 @@ const QImage& ScenePanel::updateBacking(qreal devicePixelRatio) {
 void ScenePanel::paintEvent(QPaintEvent* event) {
     const QImage& scene = updateBacking(devicePixelRatioF());
     QPainter painter(this);
-    const int frame = form_.HAIKEI1.sunken() ? PanelFrame : 0;
-    const QRect inside = rect().adjusted(frame, frame, -frame, -frame);
+    const QRect inside = insideRect();
     // Copied rectangle by rectangle: clipping the whole image to a few small
     // areas costs more than the copying itself.
     const qreal ratio = scene.devicePixelRatio();
@@ -156,7 +155,7 @@ void ScenePanel::paintEvent(QPaintEvent* event) {
         painter.drawImage(target, scene, source);
     }
     // The frame never changes: most paints are of the inside only.
-    if (frame > 0 && !(event->region() - inside).isEmpty()) paintSunkenFrame(painter, rect(), palette());
+    if (form_.HAIKEI1.sunken() && !(event->region() - inside).isEmpty()) paintSunkenFrame(painter, rect(), palette());
     if (showsFocus()) drawFocus(painter, inside);
     if (paintObserver_) {
         long long logical = 0;

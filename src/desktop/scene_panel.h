@@ -34,8 +34,6 @@ public:
     // whole when the ratio or size changed, else repainted where dirty.
     const QImage& updateBacking(qreal devicePixelRatio);
 
-    ScenePainter& scenePainter() { return painter_; }
-
     // Told after each paint how many device pixels it covered.
     void setPaintObserver(std::function<void(long long devicePixels)> observer) { paintObserver_ = std::move(observer); }
 

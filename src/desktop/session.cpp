@@ -19,7 +19,8 @@ Session::Session(Form1& form, TraceLog* trace, Driver::Clock clock, WallClock* w
     // The program ends by "end", by the frame's close or by an error, each with
     // its own status; a message box closing must not end it behind our back.
     QGuiApplication::setQuitOnLastWindowClosed(false);
-    window_ = std::make_unique<MainWindow>(form_, [this](const std::function<void()>& action) { perform(action); });
+    window_ = std::make_unique<MainWindow>(form_);
+    connectControls();
     driver_ = std::make_unique<Driver>(form_, std::move(clock));
     driver_->setErrorHandler([this](const forms::RuntimeError& error) { fail(error); });
     // The time of day of the handler's own moment, however late or early it runs.
@@ -78,6 +79,22 @@ void Session::perform(const std::function<void()>& action) {
         return;
     }
     driver_->rearm();
+}
+
+// A press of a button, a choice in the list: each is one click of its control.
+void Session::connectControls() {
+    for (forms::Control* control : form_.controls()) {
+        if (control->kind() == forms::ControlKind::CommandButton) {
+            auto& button = static_cast<forms::CommandButton&>(*control);
+            connect(&window_->button(button), &QPushButton::clicked, this,
+                    [this, &button] { perform([&button] { button.click(); }); });
+        } else if (control->kind() == forms::ControlKind::ComboBox) {
+            auto& list = static_cast<forms::ComboBox&>(*control);
+            connect(&window_->list(list), &SceneList::chosen, this, [this, &list](int item) {
+                perform([&list, item] { list.choose(static_cast<std::size_t>(item)); });
+            });
+        }
+    }
 }
 
 void Session::wallClockChanged() {

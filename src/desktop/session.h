@@ -15,6 +15,26 @@ namespace miravel::desktop {
 // One run of the program: the form wired to its window, its real-time driver
 // and the trace. Every event from the user or the clock passes through here,
 // so a run-time error is reported once and the program's exit status set.
+//
+// The road of a click on "clear", from the X server to the screen:
+//   1. Qt's xcb plugin reads the button press and release; the QPushButton
+//      that MainWindow made for Command2 emits clicked().
+//   2. Session (connectControls) runs perform(): Driver::catchUp() first runs
+//      every timer event due by now, so the click finds the model up to date.
+//   3. CommandButton::click() raises Click through Form::raise(), which tells
+//      the trace and runs Form1::Command2_Click().
+//   4. Each property the handler changes reports its area: Form::repaint(),
+//      the repaint observer set here, MainWindow::repaint(), and
+//      ScenePanel::invalidate() marks it dirty and asks Qt for an update.
+//   5. Driver::rearm() runs the model ahead on a snapshot to the next change
+//      anyone can see and arms its one timer for that moment.
+//   6. Qt's paint event: ScenePanel::paintEvent() repaints the dirty area of
+//      its backing image with ScenePainter, copies it to the window, and Qt
+//      puts the window's image to the X server.
+// A timer tick takes the road from step 5: the driver's QTimer expires,
+// Driver::tick() runs catchUp() (Scheduler::advanceTo() fires each Timer due,
+// in order, at its own virtual moment, through Form::raise() to its handler),
+// then steps 4 to 6.
 class Session : public QObject {
     Q_OBJECT
 public:
@@ -38,6 +58,7 @@ public:
     bool failed() const { return failed_; }
 
 private:
+    void connectControls();
     bool eventFilter(QObject* watched, QEvent* event) override;
     void fail(const forms::RuntimeError& error);
     void finish();

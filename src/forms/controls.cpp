@@ -112,10 +112,11 @@ void PictureBox::setBackColor(Colour colour) {
     if (visible()) repaint();
 }
 
+double PictureBox::frame() const { return sunken_ ? 2.0 * TwipsPerPixel : 0.0; }
+
 TwipRect PictureBox::inner() const {
-    const double frame = sunken_ ? 2.0 * TwipsPerPixel : 0.0;
     const TwipRect outer = area();
-    return {0, 0, outer.width - 2 * frame, outer.height - 2 * frame};
+    return {0, 0, outer.width - 2 * frame(), outer.height - 2 * frame()};
 }
 
 void Label::setCaption(std::string caption) {

@@ -32,6 +32,10 @@ struct ControlState {
     friend bool operator==(const ControlState&, const ControlState&) = default;
 };
 
+// The kinds of control the runtime has; a control tells its own, so that a
+// painter or a window walking the form's tree treats each as what it is.
+enum class ControlKind { Timer, Image, PictureBox, Label, CommandButton, ComboBox };
+
 // What every control has: a name (and an index in a control array) and the
 // form that owns it. Placing a control registers it with its form, so the form
 // lists its controls in definition order.
@@ -46,6 +50,7 @@ public:
 
     const std::string& name() const { return name_; }
     int index() const { return index_; } // -1 outside a control array
+    virtual ControlKind kind() const = 0;
 
     // The control's changeable state, and that state put back as it was,
     // without a repaint or an event: the form's look-ahead leaves no trace.
@@ -63,6 +68,7 @@ private:
 
 class Timer : public Control {
 public:
+    ControlKind kind() const override { return ControlKind::Timer; }
     void setInterval(Ms interval) { interval_ = interval; }
     Ms interval() const { return interval_; }
 
@@ -130,6 +136,7 @@ private:
 // A windowless picture: drawn by its container, under every windowed sibling.
 class Image : public VisibleControl {
 public:
+    ControlKind kind() const override { return ControlKind::Image; }
     bool windowed() const override { return false; }
     bool stretch() const { return stretch_; }
     void setStretch(bool stretch) { stretch_ = stretch; }
@@ -146,6 +153,7 @@ private:
 // and may contain other controls.
 class PictureBox : public VisibleControl {
 public:
+    ControlKind kind() const override { return ControlKind::PictureBox; }
     bool windowed() const override { return true; }
 
     // What the box holds, in definition order.
@@ -163,6 +171,8 @@ public:
 
     // Inner (client) area: the box less its frame, in the box's own twips.
     TwipRect inner() const;
+    // The frame's width on each side, in twips.
+    double frame() const;
 
     void save(ControlState& state) const override;
     void restore(const ControlState& state) override;
@@ -188,6 +198,7 @@ struct Font {
 // A windowless text, drawn by its container.
 class Label : public VisibleControl {
 public:
+    ControlKind kind() const override { return ControlKind::Label; }
     bool windowed() const override { return false; }
     const std::string& caption() const { return caption_; }
     void setCaption(std::string caption);
@@ -211,6 +222,7 @@ private:
 
 class CommandButton : public VisibleControl {
 public:
+    ControlKind kind() const override { return ControlKind::CommandButton; }
     bool windowed() const override { return true; }
     const std::string& caption() const { return caption_; }
     void setCaption(std::string_view caption) { caption_ = caption; }
@@ -226,6 +238,7 @@ private:
 // A drop-down list (style 2): the user picks an entry and cannot type.
 class ComboBox : public VisibleControl {
 public:
+    ControlKind kind() const override { return ControlKind::ComboBox; }
     bool windowed() const override { return true; }
     std::span<const std::string_view> items() const { return items_; }
     void setItems(std::span<const std::string_view> items) { items_ = items; }

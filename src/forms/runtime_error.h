@@ -16,7 +16,6 @@ public:
     int number() const { return number_; }
 
     static RuntimeError overflow() { return {6, "Overflow"}; }
-    static RuntimeError divisionByZero() { return {11, "Division by zero"}; }
     static RuntimeError invalidPropertyValue() { return {380, "Invalid property value"}; }
     static RuntimeError invalidPicture(const std::string& control, const std::string& why) {
         return {481, "Invalid picture in " + control + ": " + why};

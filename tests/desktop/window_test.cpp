@@ -77,15 +77,15 @@ TEST_F(WindowTest, HasTheFixedClientSizeAndTitle) {
 
 TEST_F(WindowTest, ControlsSitWhereTheLayoutPutsThem) {
     EXPECT_EQ(window.panel().geometry(), QRect(8, 8, 129, 145));
-    EXPECT_EQ(window.clearButton().geometry(), QRect(9, 160, 41, 17));
-    EXPECT_EQ(window.timeButton().geometry(), QRect(52, 160, 41, 17));
-    EXPECT_EQ(window.endButton().geometry(), QRect(96, 160, 41, 17));
-    EXPECT_EQ(window.sceneList().geometry(), QRect(8, 184, 97, 20));
-    EXPECT_EQ(window.clearButton().text(), QStringLiteral("clear"));
-    EXPECT_EQ(window.timeButton().text(), QStringLiteral("time"));
-    EXPECT_EQ(window.endButton().text(), QStringLiteral("end"));
+    EXPECT_EQ(window.button(form.Command2).geometry(), QRect(9, 160, 41, 17));
+    EXPECT_EQ(window.button(form.JIKOKU).geometry(), QRect(52, 160, 41, 17));
+    EXPECT_EQ(window.button(form.Command3).geometry(), QRect(96, 160, 41, 17));
+    EXPECT_EQ(window.list(form.SelectBg).geometry(), QRect(8, 184, 97, 20));
+    EXPECT_EQ(window.button(form.Command2).text(), QStringLiteral("clear"));
+    EXPECT_EQ(window.button(form.JIKOKU).text(), QStringLiteral("time"));
+    EXPECT_EQ(window.button(form.Command3).text(), QStringLiteral("end"));
     // Captions fit their 17-pixel-high buttons.
-    for (QPushButton* button : {&window.clearButton(), &window.timeButton(), &window.endButton()}) {
+    for (QPushButton* button : {&window.button(form.Command2), &window.button(form.JIKOKU), &window.button(form.Command3)}) {
         const QFontMetrics metrics(button->font());
         EXPECT_LE(metrics.height(), button->height() - 2) << button->text().toStdString();
         EXPECT_LT(metrics.horizontalAdvance(button->text()), button->width() - 4) << button->text().toStdString();
@@ -93,7 +93,7 @@ TEST_F(WindowTest, ControlsSitWhereTheLayoutPutsThem) {
 }
 
 TEST_F(WindowTest, ListOffersTheThreeScenesWithNoneChosen) {
-    const QComboBox& list = window.sceneList();
+    const QComboBox& list = window.list(form.SelectBg);
     ASSERT_EQ(list.count(), 3);
     EXPECT_EQ(list.itemText(0), QStringLiteral("The universe"));
     EXPECT_EQ(list.itemText(1), QStringLiteral("The deep sea"));
@@ -104,7 +104,7 @@ TEST_F(WindowTest, ListOffersTheThreeScenesWithNoneChosen) {
 }
 
 TEST_F(WindowTest, EveryChoiceReadsWholeInTheClosedList) {
-    QComboBox& list = window.sceneList();
+    QComboBox& list = window.list(form.SelectBg);
     QStyleOptionComboBox option;
     option.initFrom(&list);
     const QRect field = list.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list);
@@ -115,8 +115,8 @@ TEST_F(WindowTest, EveryChoiceReadsWholeInTheClosedList) {
 }
 
 TEST_F(WindowTest, TabOrderFollowsTabIndex) {
-    const std::vector<QWidget*> expected{&window.panel(), &window.clearButton(), &window.endButton(),
-                                         &window.timeButton(), &window.sceneList()};
+    const std::vector<QWidget*> expected{&window.panel(), &window.button(form.Command2), &window.button(form.Command3),
+                                         &window.button(form.JIKOKU), &window.list(form.SelectBg)};
     QWidget* at = expected.front();
     for (std::size_t i = 1; i < expected.size(); ++i) {
         do {
@@ -132,14 +132,14 @@ TEST_F(WindowTest, UserActionsBecomeTheFormsEvents) {
         events.push_back(std::string(control) + "_" + std::string(event));
     });
     ASSERT_TRUE(session.start());
-    window.timeButton().click();
+    window.button(form.JIKOKU).click();
     EXPECT_TRUE(form.CLOCK.visible());
-    emit window.sceneList().activated(1);
+    emit window.list(form.SelectBg).activated(1);
     EXPECT_EQ(form.SelectBg.text(), "The deep sea");
     EXPECT_TRUE(form.KAME.enabled());
     // The turtle's timer is now due: the driver is armed for it.
     EXPECT_TRUE(session.driver().armed());
-    window.clearButton().click();
+    window.button(form.Command2).click();
     EXPECT_FALSE(form.CLOCK.visible());
     EXPECT_EQ(events, (std::vector<std::string>{"Form_Load", "JIKOKU_Click", "SelectBg_Click", "Command2_Click"}));
 }
@@ -150,9 +150,9 @@ TEST_F(WindowTest, SpaceReturnAndEnterPressTheFocusedButton) {
         int key;
         Qt::KeyboardModifiers modifiers;
     } keys[] = {{Qt::Key_Space, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier}};
-    const std::pair<QPushButton*, std::string> buttons[] = {{&window.timeButton(), "JIKOKU_Click"},
-                                                            {&window.clearButton(), "Command2_Click"},
-                                                            {&window.endButton(), "Command3_Click"}};
+    const std::pair<QPushButton*, std::string> buttons[] = {{&window.button(form.JIKOKU), "JIKOKU_Click"},
+                                                            {&window.button(form.Command2), "Command2_Click"},
+                                                            {&window.button(form.Command3), "Command3_Click"}};
     for (const auto& [button, handler] : buttons) {
         for (const auto& key : keys) {
             recordEvents().clear();
@@ -165,7 +165,7 @@ TEST_F(WindowTest, SpaceReturnAndEnterPressTheFocusedButton) {
 
 TEST_F(WindowTest, EveryWayOfChoosingIsOneClickEvenOfTheSameEntry) {
     ASSERT_TRUE(session.start());
-    SceneList& list = window.sceneList();
+    SceneList& list = window.list(form.SelectBg);
     const auto popupEntry = [&](int row) { return list.view()->visualRect(list.model()->index(row, 0)).center(); };
     const struct {
         const char* how;
@@ -214,7 +214,7 @@ TEST_F(WindowTest, EveryWayOfChoosingIsOneClickEvenOfTheSameEntry) {
 
 TEST_F(WindowTest, TheWheelOverTheListNeverChooses) {
     ASSERT_TRUE(session.start());
-    SceneList& list = window.sceneList();
+    SceneList& list = window.list(form.SelectBg);
     const auto turn = [&](int notches) {
         const QPointF at = list.rect().center();
         QWheelEvent wheel(at, list.mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
@@ -296,7 +296,7 @@ TEST_F(WindowTest, AssistiveTechnologiesSeeTheControlsAndWhatThePanelShows) {
     EXPECT_EQ(panel->role(), QAccessible::Graphic);
     EXPECT_EQ(panel->text(QAccessible::Name), QStringLiteral("Scene"));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(&window)->role(), QAccessible::Window);
-    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&window.sceneList());
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&window.list(form.SelectBg));
     EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Scenes")) << "named before anything is chosen";
     EXPECT_EQ(list->text(QAccessible::Description), QStringLiteral("Chooses the scene the panel shows"));
 
@@ -310,15 +310,15 @@ TEST_F(WindowTest, AssistiveTechnologiesSeeTheControlsAndWhatThePanelShows) {
         const char* description;
     } timeline[] = {
         {"start", [] {}, "Empty."},
-        {"time", [&] { window.timeButton().click(); }, "Empty."}, // no text before the clock's first tick
+        {"time", [&] { window.button(form.JIKOKU).click(); }, "Empty."}, // no text before the clock's first tick
         {"the clock's first tick", [&] { tick(100); }, "Empty. The time is 10:00:00."},
         {"the next second", [&] { clockText = "10:00:01", tick(200); }, "Empty. The time is 10:00:01."},
-        {"The deep sea", [&] { emit window.sceneList().chosen(1); }, "The deep sea. The time is 10:00:01."},
-        {"Eternity", [&] { emit window.sceneList().chosen(2); }, "Eternity. The time is 10:00:01."},
-        {"The universe", [&] { emit window.sceneList().chosen(0); },
+        {"The deep sea", [&] { emit window.list(form.SelectBg).chosen(1); }, "The deep sea. The time is 10:00:01."},
+        {"Eternity", [&] { emit window.list(form.SelectBg).chosen(2); }, "Eternity. The time is 10:00:01."},
+        {"The universe", [&] { emit window.list(form.SelectBg).chosen(0); },
          "The universe and Eternity. The time is 10:00:01."},
-        {"time", [&] { window.timeButton().click(); }, "The universe and Eternity."},
-        {"clear", [&] { window.clearButton().click(); }, "Empty."},
+        {"time", [&] { window.button(form.JIKOKU).click(); }, "The universe and Eternity."},
+        {"clear", [&] { window.button(form.Command2).click(); }, "Empty."},
     };
     for (const auto& step : timeline) {
         step.act();
