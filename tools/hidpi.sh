@@ -25,20 +25,11 @@ BIN=${1:?usage: hidpi.sh <path-to-miravel>}
 
 . "$(dirname "$0")/xsession.sh"
 require_tools Xvfb xdotool import convert compare || exit 2
-
-FAILED=0
-fail() { echo "hidpi: FAIL: $*" >&2; FAILED=1; }
-say() { echo "hidpi: $*"; }
-
-# The panel's inner area in logical pixels: 125 x 141 at 10,10 (the panel at
-# 8,8 with a 2-pixel sunken frame).
-inner_crop() {
-    local s=$1 inset=$2
-    awk -v s="$s" -v i="$inset" 'BEGIN {
-        x = 10 * s; y = 10 * s; w = 125 * s; h = 141 * s
-        x0 = int(x) + (x > int(x)) + i; y0 = int(y) + (y > int(y)) + i
-        printf "%dx%d+%d+%d", int(x + w) - i - x0, int(y + h) - i - y0, x0, y0 }'
-}
+. "$(dirname "$BIN")/window_places.sh"
+# The panel with its frame, and its inner area, in logical pixels.
+read -r PX PY PW PH <<<"$PLACE_HAIKEI1"
+read -r IX IY IW IH <<<"$INNER_HAIKEI1"
+read -r WINDOW_W WINDOW_H <<<"$WINDOW_SIZE"
 
 # The colours of an image as RRGGBB, one a line.
 colours() { convert "$1" -format %c histogram:info:- | grep -o '#[0-9A-Fa-f]\{6\}' | tr -d '#' | tr a-f A-F | sort -u; }
@@ -67,21 +58,26 @@ runs() {
         awk 'NR > 1 && $1 != c { printf "%sx%d ", c, n; n = 0 } { c = $1; n++ } END { printf "%sx%d", c, n }'
 }
 
-# The frame across each side of the empty panel (at 8,8, 129 x 145 logical
-# pixels, its last column 136 and row 152), from one logical pixel outside to
-# one inside.
+# The frame across each side of the empty panel, from one logical pixel
+# outside it to one inside its inner area: two rings of one logical pixel each.
 check_frame() {
     local scale=$1 shot=$2
-    local across=$(device_run 7 11 "$scale") from_l=$(device_at 7 "$scale") from_r=$(device_at 134 "$scale")
-    local from_b=$(device_at 150 "$scale") mid_y=$(device_at 80.5 "$scale") mid_x=$(device_at 72.5 "$scale")
+    local right_in=$((IX + IW - 1)) bottom_in=$((IY + IH - 1))
+    local across=$(device_run $((PX - 1)) $((IX + 1)) "$scale") from_l=$(device_at $((PX - 1)) "$scale")
+    local from_r=$(device_at $right_in "$scale") from_b=$(device_at $bottom_in "$scale")
+    local mid_y=$(device_at "$(awk -v y="$PY" -v h="$PH" 'BEGIN { print y + h / 2 }')" "$scale")
+    local mid_x=$(device_at "$(awk -v x="$PX" -v w="$PW" 'BEGIN { print x + w / 2 }')" "$scale")
     local left top right bottom
     left=$(runs "$shot" "${across}x1+${from_l}+${mid_y}")
     top=$(runs "$shot" "1x${across}+${mid_x}+${from_l}")
     right=$(runs "$shot" "${across}x1+${from_r}+${mid_y}")
     bottom=$(runs "$shot" "1x${across}+${mid_x}+${from_b}")
     # The runs' lengths each side must show, outside in for the left and top.
-    local near="$(device_run 7 8 "$scale") $(device_run 8 9 "$scale") $(device_run 9 10 "$scale") $(device_run 10 11 "$scale")"
-    local far="$(device_run 134 135 "$scale") $(device_run 135 136 "$scale") $(device_run 136 137 "$scale") $(device_run 137 138 "$scale")"
+    local near="" far="" i
+    for ((i = 0; i < 4; i++)); do
+        near+="$(device_run $((PX - 1 + i)) $((PX + i)) "$scale") "
+        far+="$(device_run $((right_in + i)) $((right_in + i + 1)) "$scale") "
+    done
     local side lengths
     for side in "left:$left:$near" "top:$top:$near" "right:$right:$far" "bottom:$bottom:$far"; do
         IFS=: read -r name got lengths <<<"$side"
@@ -89,40 +85,41 @@ check_frame() {
             n = split(want, w, " "); if (NF != n) exit 1
             for (i = 1; i <= NF; i++) { split($i, r, "x"); c[i] = r[1]; if (r[2] != w[i]) exit 1 }
             exit !(c[1] == c[4] && c[1] != c[2] && c[2] != c[3] && c[3] != c[1]) }' ||
-            fail "scale $scale: the frame's $name side reads \"$got\", not face, two rings of $lengths device pixels, face"
+            flag "scale $scale: the frame's $name side reads \"$got\", not face, two rings of $lengths device pixels, face"
     done
     local ring_colours
-    [ "$(echo "$left" | cut -d' ' -f2-3)" = "$(echo "$top" | cut -d' ' -f2-3)" ] || fail "scale $scale: the frame's top ($top) differs from its left ($left)"
-    [ "$(echo "$right" | cut -d' ' -f2-3)" = "$(echo "$bottom" | cut -d' ' -f2-3)" ] || fail "scale $scale: the frame's bottom ($bottom) differs from its right ($right)"
+    [ "$(echo "$left" | cut -d' ' -f2-3)" = "$(echo "$top" | cut -d' ' -f2-3)" ] || flag "scale $scale: the frame's top ($top) differs from its left ($left)"
+    [ "$(echo "$right" | cut -d' ' -f2-3)" = "$(echo "$bottom" | cut -d' ' -f2-3)" ] || flag "scale $scale: the frame's bottom ($bottom) differs from its right ($right)"
     # The whole frame: the panel's outer rectangle less its inner area.
-    convert "$shot" -crop "$(device_run 8 137 "$scale")x$(device_run 8 153 "$scale")+$(device_at 8 "$scale")+$(device_at 8 "$scale")" +repage \
-        -fill magenta -draw "rectangle $(device_run 8 10 "$scale"),$(device_run 8 10 "$scale") $(($(device_run 8 135 "$scale") - 1)),$(($(device_run 8 151 "$scale") - 1))" \
+    convert "$shot" -crop "$(device_run $PX $((PX + PW)) "$scale")x$(device_run $PY $((PY + PH)) "$scale")+$(device_at $PX "$scale")+$(device_at $PY "$scale")" +repage \
+        -fill magenta -draw "rectangle $(device_run $PX $IX "$scale"),$(device_run $PY $IY "$scale") $(($(device_run $PX $((IX + IW)) "$scale") - 1)),$(($(device_run $PY $((IY + IH)) "$scale") - 1))" \
         "$WORK/frame.png"
     ring_colours=$(colours "$WORK/frame.png" | grep -vx FF00FF | tr '\n' ' ')
-    [ "$(echo $ring_colours | wc -w)" = 4 ] || fail "scale $scale: the frame holds colours $ring_colours, not four"
+    [ "$(echo $ring_colours | wc -w)" = 4 ] || flag "scale $scale: the frame holds colours $ring_colours, not four"
     say "scale $scale: frame left $left, bottom $bottom"
 }
 
 # One run at a scale: the window's size, the empty panel and its frame, then each scene.
 check_scale() {
-    local scale=$1 want_w=$2 want_h=$3
+    local scale=$1 want_w want_h
     export QT_SCALE_FACTOR=$scale
-    start_miravel "$BIN" || { fail "scale $scale: no window"; return; }
+    want_w=$(device_at "$WINDOW_W" "$scale") want_h=$(device_at "$WINDOW_H" "$scale")
+    start_miravel "$BIN" || { flag "scale $scale: no window"; return; }
     if [ "$WIDTH" = "$want_w" ] && [ "$HEIGHT" = "$want_h" ]; then
         say "scale $scale: window ${WIDTH}x${HEIGHT}"
     else
-        fail "scale $scale: window ${WIDTH}x${HEIGHT}, not ${want_w}x${want_h}"
+        flag "scale $scale: window ${WIDTH}x${HEIGHT}, not ${want_w}x${want_h}"
     fi
     local exact inset
-    exact=$(inner_crop "$scale" 0)
-    inset=$(inner_crop "$scale" 1)
+    exact=$(inner_crop 0)
+    inset=$(inner_crop 1)
 
     screenshot "$WORK/empty.png"
     check_frame "$scale" "$WORK/empty.png"
     convert "$WORK/empty.png" -crop "$exact" +repage "$WORK/inner.png"
     local face
     face=$(colours "$WORK/inner.png")
-    [ "$(echo "$face" | wc -l)" = 1 ] || fail "scale $scale: the empty panel is not one colour"
+    [ "$(echo "$face" | wc -l)" = 1 ] || flag "scale $scale: the empty panel is not one colour"
 
     local scene background also
     for scene in "The universe" "The deep sea" "Eternity"; do
@@ -137,31 +134,27 @@ check_scale() {
         poll 50 eval 'screenshot "$WORK/shot.png" && convert "$WORK/shot.png" -crop "$exact" +repage "$WORK/inner.png" &&
             [ "$(convert "$WORK/inner.png" -format "%[hex:u.p{0,0}]" info:)" = "$background" ] &&
             colours "$WORK/inner.png" | grep -qx "$also"' ||
-            fail "scale $scale, $scene: never painted (#$background behind, #$also in it)"
+            flag "scale $scale, $scene: never painted (#$background behind, #$also in it)"
         local count foreign blocks=""
         count=$(colours "$WORK/inner.png" | wc -l)
-        [ "$count" -ge 3 ] || fail "scale $scale, $scene: only $count colours in the panel, the scene is missing"
+        [ "$count" -ge 3 ] || flag "scale $scale, $scene: only $count colours in the panel, the scene is missing"
         # A block that is not one colour differs from its own corner pixel spread over it.
         if [ "$scale" = 2 ]; then
             convert "$WORK/inner.png" -sample 50% -sample 200% "$WORK/blocks.png"
             blocks=$(compare -metric AE "$WORK/inner.png" "$WORK/blocks.png" null: 2>&1)
-            [ "$blocks" = 0 ] || fail "scale $scale, $scene: $blocks device pixels in 2x2 blocks that are not one colour"
+            [ "$blocks" = 0 ] || flag "scale $scale, $scene: $blocks device pixels in 2x2 blocks that are not one colour"
             blocks=", $blocks pixels off their 2x2 block"
         fi
         convert "$WORK/shot.png" -crop "$inset" +repage "$WORK/inset.png"
         foreign=$(foreign_colours "$WORK/inset.png" "$face" | head -n 5 | tr '\n' ' ')
-        [ -z "$foreign" ] || fail "scale $scale, $scene: blended colours in the panel: $foreign"
+        [ -z "$foreign" ] || flag "scale $scale, $scene: blended colours in the panel: $foreign"
         say "scale $scale, $scene: $count colours, none foreign$blocks"
     done
-    press end
-    poll 20 eval '! kill -0 "$APP_PID" 2>/dev/null' || fail "scale $scale: still running after \"end\""
-    wait "$APP_PID" || fail "scale $scale: exit status $? after \"end\""
-    APP_PID=
+    end_miravel || flag "scale $scale: \"end\": $STATUS"
 }
 
-start_xvfb 1024x768x24 || { echo "hidpi: FAIL: no X server could be started" >&2; exit 1; }
-check_scale 2 290 420
-check_scale 1.5 218 315
-check_scale 1.25 181 263
-[ "$FAILED" = 0 ] || exit 1
-say "all checks passed"
+start_xvfb 1024x768x24 || fail "no X server could be started"
+check_scale 2
+check_scale 1.5
+check_scale 1.25
+finish

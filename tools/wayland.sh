@@ -19,8 +19,16 @@ BIN=${1:?usage: wayland.sh <path-to-miravel>}
 . "$(dirname "$0")/xsession.sh"
 require_tools Xvfb xdotool import convert compare weston || exit 2
 
-fail() { echo "wayland: FAIL: $*" >&2; exit 1; }
-pass() { echo "wayland: ok: $*"; }
+pass() { say "ok: $*"; }
+# The window's places: the client area's size, the controls, the clock.
+. "$(dirname "$BIN")/window_places.sh"
+read -r WINDOW_W WINDOW_H <<<"$WINDOW_SIZE"
+read -r _ CONTROLS_Y _ _ <<<"$PLACE_JIKOKU"
+read -r CLOCK_X CLOCK_Y CLOCK_W CLOCK_H <<<"$PLACE_CLOCK"
+# A control's centre as "x y" in the client area.
+centre() { local x y w h; read -r x y w h <<<"$1"; echo "$((x + w / 2)) $((y + h / 2))"; }
+read -r TIME_X TIME_Y <<<"$(centre "$PLACE_JIKOKU")"
+read -r END_X END_Y <<<"$(centre "$PLACE_Command3")"
 
 # The compositor's output, at the X screen's top-left.
 OUT_W=640 OUT_H=480
@@ -70,8 +78,10 @@ extent() {
 pixel() { convert "$WORK/shot.png" -format "%[hex:u.p{$1,$2}]" info:; }
 alive() { kill -0 "$APP_PID" 2>/dev/null || { cat "$WORK/err.log" >&2; fail "the program is gone after $1"; }; }
 covers_output() { shot && [ "$(pixel $((OUT_W - 20)) $((OUT_H - 20)))" != "$BACKGROUND" ]; }
-# The controls below the panel, as the client area's rows 150 to 209.
-controls() { convert "$WORK/shot.png" -crop "145x60+$1+$(($2 + 150))" +repage "$WORK/$3.png"; }
+# The controls below the panel: the client area's rows from the buttons' top down.
+controls() {
+    convert "$WORK/shot.png" -crop "${WINDOW_W}x$((WINDOW_H - CONTROLS_Y))+$1+$(($2 + CONTROLS_Y))" +repage "$WORK/$3.png"
+}
 same_controls() { controls "$1" "$2" now && [ "$(compare -metric AE "$WORK/normal.png" "$WORK/now.png" null: 2>&1)" = 0 ]; }
 click() { point "$1" "$2" && xdotool click 1 sleep 0.1; park; }
 
@@ -79,12 +89,13 @@ park
 # No X display for the program: it can only be a Wayland client.
 env -u DISPLAY QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wayland-miravel "$BIN" >"$WORK/out.log" 2>"$WORK/err.log" &
 APP_PID=$!
-poll 100 eval 'read -r W H L T < <(extent) && [ "$W" -gt 145 ] && [ "$H" -gt 210 ]' || { alive "starting"; fail "no window appeared"; }
+poll 100 eval 'read -r W H L T < <(extent) && [ "$W" -gt "$WINDOW_W" ] && [ "$H" -gt "$WINDOW_H" ]' ||
+    { alive "starting"; fail "no window appeared"; }
 # The borders are alike on three sides; the title bar takes the rest of the height.
-BORDER=$(((W - 145) / 2))
-TITLE=$((H - 210 - BORDER))
+BORDER=$(((W - WINDOW_W) / 2))
+TITLE=$((H - WINDOW_H - BORDER))
 CX=$((L + BORDER)) CY=$((T + TITLE))
-pass "a native window ${W}x${H} at $L,$T: 145x210 inside a $TITLE-pixel title bar"
+pass "a native window ${W}x${H} at $L,$T: ${WINDOW_W}x${WINDOW_H} inside a $TITLE-pixel title bar"
 sleep 0.3 # its first frame drawn whole
 shot && controls "$CX" "$CY" normal
 
@@ -98,8 +109,8 @@ poll 20 eval 'shot && same_controls "$BORDER" "$TITLE"' || fail "maximized, the 
 pass "maximized by its title bar: the program carries on, its controls whole at the top-left"
 
 # "time" repaints the panel in the larger window: the clock's grey box shows.
-click $((BORDER + 72)) $((TITLE + 168))
-grey() { convert "$WORK/shot.png" -crop "49x17+$((BORDER + 84))+$((TITLE + 130))" +repage \
+click $((BORDER + TIME_X)) $((TITLE + TIME_Y))
+grey() { convert "$WORK/shot.png" -crop "${CLOCK_W}x${CLOCK_H}+$((BORDER + CLOCK_X))+$((TITLE + CLOCK_Y))" +repage \
     -fill black +opaque "#808080" -fill white -opaque "#808080" -format "%[fx:mean]" info:; }
 poll 30 eval 'shot && awk -v s="$(grey)" "BEGIN { exit !(s >= 0.5) }"' || { alive "\"time\""; fail "no clock after \"time\" in the maximized window"; }
 alive "\"time\""
@@ -125,11 +136,11 @@ alive "leaving full screen"
 pass "back from full screen: ${W2}x${H2}"
 
 # "end": gone within a second, status 0.
-click $((L + BORDER + 116)) $((T + TITLE + 168))
+click $((L + BORDER + END_X)) $((T + TITLE + END_Y))
 poll 20 eval '! kill -0 "$APP_PID" 2>/dev/null' || fail "still running after \"end\""
 wait "$APP_PID"
 STATUS=$?
 APP_PID=
 [ "$STATUS" = 0 ] || { cat "$WORK/err.log" >&2; fail "exit status $STATUS after \"end\""; }
 pass "\"end\" ended the program, status 0"
-echo "wayland: all checks passed"
+finish

@@ -15,9 +15,8 @@ BIN=${1:?usage: window_manager.sh <path-to-miravel>}
 . "$(dirname "$0")/xsession.sh"
 require_tools Xvfb xdotool xprop xwininfo wmctrl openbox icewm || exit 2
 
-FAILED=0
-fail() { echo "window_manager: FAIL: $*" >&2; FAILED=1; }
-say() { echo "window_manager: $*"; }
+. "$(dirname "$BIN")/window_places.sh"
+read -r WINDOW_W WINDOW_H <<<"$WINDOW_SIZE"
 
 WM_PID=
 # The manager goes with the session; the X server's cleanup stops the rest.
@@ -37,24 +36,24 @@ server_state() {
 client_size() { xdotool getwindowgeometry "$WINDOW" 2>/dev/null | awk '/Geometry:/ { print $2 }'; }
 wm_state() { xprop -id "$WINDOW" _NET_WM_STATE 2>/dev/null; }
 # The size is back and no enlarged state is left.
-settled() { [ "$(client_size)" = 145x210 ] && ! wm_state | grep -q -e MAXIMIZED -e FULLSCREEN; }
+settled() { [ "$(client_size)" = "${WINDOW_W}x${WINDOW_H}" ] && ! wm_state | grep -q -e MAXIMIZED -e FULLSCREEN; }
 
-# A request, then: the manager has had its turn, and the window is 145 x 210.
+# A request, then: the manager has had its turn, and the window has its size.
 request() {
     local wm=$1 what=$2; shift 2
-    "$@" || { fail "$wm: could not send the $what request"; return; }
+    "$@" || { flag "$wm: could not send the $what request"; return; }
     sleep 0.5
     if poll 30 settled; then
         say "$wm: $what: still $(client_size)"
     else
-        fail "$wm: $what: the client area is $(client_size), state: $(wm_state)"
+        flag "$wm: $what: the client area is $(client_size), state: $(wm_state)"
     fi
-    kill -0 "$APP_PID" 2>/dev/null || fail "$wm: $what: the program is gone"
+    kill -0 "$APP_PID" 2>/dev/null || flag "$wm: $what: the program is gone"
 }
 
 one_manager() {
     local wm=$1
-    start_xvfb 1024x768x24 || { fail "$wm: no X server could be started"; return; }
+    start_xvfb 1024x768x24 || { flag "$wm: no X server could be started"; return; }
     # Nothing of the user's own setup: each manager starts from its defaults.
     mkdir -p "$WORK/home-$wm"
     case $wm in
@@ -63,21 +62,22 @@ one_manager() {
     esac
     WM_PID=$!
     poll 100 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
-        { fail "$wm: the manager did not start"; cat "$WORK/$wm.log" >&2; server_state; stop_wm; xsession_cleanup; return; }
-    start_miravel "$BIN" || { fail "$wm: no window"; server_state; stop_wm; xsession_cleanup; return; }
+        { flag "$wm: the manager did not start"; cat "$WORK/$wm.log" >&2; server_state; stop_wm; xsession_cleanup; return; }
+    start_miravel "$BIN" || { flag "$wm: no window"; server_state; stop_wm; xsession_cleanup; return; }
     # Requests are the manager's business only once it has framed the window.
     poll 100 eval '! xwininfo -children -id "$WINDOW" | grep -q "Parent window id: .*(the root window)"' ||
-        fail "$wm: the window was never framed"
+        flag "$wm: the window was never framed"
 
     # What the window asks for: no maximizing, no resizing, one size.
     local motif functions normal
     motif=$(xprop -id "$WINDOW" _MOTIF_WM_HINTS)
     functions=$(echo "$motif" | awk -F'[=,]' '{ gsub(/ /, "", $3); print $3 }')
     # Functions: 0x01 all, 0x02 resize, 0x10 maximize.
-    (( (functions & 0x13) == 0 )) || fail "$wm: _MOTIF_WM_HINTS offers resizing or maximizing: $motif"
+    (( (functions & 0x13) == 0 )) || flag "$wm: _MOTIF_WM_HINTS offers resizing or maximizing: $motif"
     normal=$(xprop -id "$WINDOW" WM_NORMAL_HINTS)
-    echo "$normal" | grep -q "minimum size: 145 by 210" && echo "$normal" | grep -q "maximum size: 145 by 210" ||
-        fail "$wm: WM_NORMAL_HINTS do not hold the window at 145 by 210: $normal"
+    echo "$normal" | grep -q "minimum size: $WINDOW_W by $WINDOW_H" &&
+        echo "$normal" | grep -q "maximum size: $WINDOW_W by $WINDOW_H" ||
+        flag "$wm: WM_NORMAL_HINTS do not hold the window at $WINDOW_W by $WINDOW_H: $normal"
     say "$wm: asks for $(echo "$motif" | cut -d= -f2 | tr -d ' '); the manager allows$(xprop -id "$WINDOW" _NET_WM_ALLOWED_ACTIONS | cut -d= -f2 | sed 's/_NET_WM_ACTION_//g')"
 
     request "$wm" maximize wmctrl -i -r "$WINDOW" -b add,maximized_vert,maximized_horz
@@ -90,9 +90,9 @@ one_manager() {
     if poll 30 eval '! kill -0 "$APP_PID" 2>/dev/null'; then
         wait "$APP_PID"
         local status=$?
-        [ "$status" = 0 ] && say "$wm: closed by the frame, status 0" || fail "$wm: closed by the frame, status $status"
+        [ "$status" = 0 ] && say "$wm: closed by the frame, status 0" || flag "$wm: closed by the frame, status $status"
     else
-        fail "$wm: still running 3 s after closing by the frame"
+        flag "$wm: still running 3 s after closing by the frame"
     fi
     APP_PID=
     stop_wm
@@ -102,5 +102,4 @@ one_manager() {
 
 one_manager openbox
 one_manager icewm
-[ "$FAILED" = 0 ] || exit 1
-say "all checks passed"
+finish
