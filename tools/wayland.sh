@@ -87,7 +87,11 @@ click() { point "$1" "$2" && xdotool click 1 sleep 0.1; park; }
 
 park
 # No X display for the program: it can only be a Wayland client.
-env -u DISPLAY QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wayland-miravel "$BIN" >"$WORK/out.log" 2>"$WORK/err.log" &
+# Under the leak checker (the sanitizer build), Qt's Wayland plugin and
+# libwayland keep allocations to the end, partly in the plugin it unloads,
+# where no suppression can name them: leaks are checked in every other test.
+env -u DISPLAY QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wayland-miravel \
+    ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$BIN" >"$WORK/out.log" 2>"$WORK/err.log" &
 APP_PID=$!
 poll 100 eval 'read -r W H L T < <(extent) && [ "$W" -gt "$WINDOW_W" ] && [ "$H" -gt "$WINDOW_H" ]' ||
     { alive "starting"; fail "no window appeared"; }
