@@ -50,7 +50,8 @@ ctxsw() {
 # before; one new counts all it did.
 switches_between() { awk 'NR == FNR { before[$1] = $2; next } { s += $2 - before[$1] } END { print s + 0 }' "$1" "$2"; }
 peak_rss_mb() { awk '/^VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
-trace_ms() { awk 'END { sub(/^\{"ms": /, ""); print $0 + 0 }' "$1"; }
+# The trace's last "ms".
+trace_ms() { "$CHECK" --lines "$1" | awk 'END { print $1 + 0 }'; }
 
 # One run, in a subshell with its own X server, plain or traced: prints
 # "cpu wakeups_per_s rss floor paints", the last two only when traced.
@@ -130,11 +131,11 @@ start_ms() {
     rm -f "$WORK/start.jsonl"
     t0=$(date +%s%N)
     start_miravel "$BIN" --trace "$WORK/start.jsonl" || exit 2
-    poll 50 grep -q '"painted"' "$WORK/start.jsonl" || { echo "footprint: no paint within 5 s" >&2; exit 2; }
+    poll 50 eval 'trace_lines "$WORK/start.jsonl" | grep -q " painted "' || { echo "footprint: no paint within 5 s" >&2; exit 2; }
     end_miravel || exit 2
-    awk -v t0="$t0" '
-        /"wall"/ { wall = $4 + 0; at = $2 + 0 }
-        /"painted"/ { printf "%.1f\n", wall + ($2 - at) - t0 / 1e6; exit }' "$WORK/start.jsonl" >>"$WORK/starts"
+    trace_lines "$WORK/start.jsonl" | awk -v t0="$t0" '
+        $2 == "wall" { wall = $3 + 0; at = $1 + 0 }
+        $2 == "painted" { printf "%.1f\n", wall + ($1 - at) - t0 / 1e6; exit }' >>"$WORK/starts"
 }
 echo "footprint: three starts ..." >&2
 start_xvfb || exit 2

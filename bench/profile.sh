@@ -24,12 +24,12 @@ press time
 [ "$SCENE" = none ] || choose "$SCENE"
 sleep 3
 
-lines() { grep -c "$1" "$WORK/trace.json"; }
-events_before=$(lines '"handler"'); paints_before=$(lines '"painted"')
+lines() { trace_lines "$WORK/trace.json" | awk -v kind="$1" '$2 == kind { n++ } END { print n + 0 }'; }
+events_before=$(lines handler); paints_before=$(lines painted)
 callgrind_control -i on "$APP_PID" >/dev/null
 sleep "$SECONDS_TO_COUNT"
 callgrind_control -i off "$APP_PID" >/dev/null
-events=$(($(lines '"handler"') - events_before)); paints=$(($(lines '"painted"') - paints_before))
+events=$(($(lines handler) - events_before)); paints=$(($(lines painted) - paints_before))
 press end
 poll 300 eval '! kill -0 "$APP_PID" 2>/dev/null'
 APP_PID=

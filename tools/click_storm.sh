@@ -104,9 +104,10 @@ FINAL=$(inner_colour "$WORK/end.png")
 say "final \"clear\": the panel's inner area is all #$FINAL, as at the start"
 
 # Every click and choice reached the program as its event.
-count() { grep -c "\"handler\": \"$1\"" "$WORK/trace.jsonl"; }
-got_clear=$(count Command2_Click) got_time=$(count JIKOKU_Click) got_choices=$(count SelectBg_Click)
-say "handled $got_clear clear (the final one included), $got_time time, $got_choices choices; $(grep -c '"painted"' "$WORK/trace.jsonl") panel paints"
+trace_lines "$WORK/trace.jsonl" >"$WORK/trace.txt"
+count() { awk -v kind="$1" -v name="$2" '$2 == kind && (name == "" || $3 == name) { n++ } END { print n + 0 }' "$WORK/trace.txt"; }
+got_clear=$(count handler Command2_Click) got_time=$(count handler JIKOKU_Click) got_choices=$(count handler SelectBg_Click)
+say "handled $got_clear clear (the final one included), $got_time time, $got_choices choices; $(count painted) panel paints"
 [ "$got_clear" = $((sent_clear + 1)) ] && [ "$got_time" = "$sent_time" ] || fail "clicks were lost or doubled"
 [ "$got_choices" = "$sent_choices" ] || fail "list choices were lost or doubled"
 

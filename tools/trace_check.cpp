@@ -35,8 +35,10 @@
 namespace {
 
 constexpr const char* Usage = "Usage: trace_check TRACE [FROM TO]\n"
+                              "       trace_check --lines TRACE\n"
                               "  TRACE    a file written by miravel --trace\n"
-                              "  FROM TO  a span of it in trace ms, for the visible changes a second\n";
+                              "  FROM TO  a span of it in trace ms, for the visible changes a second\n"
+                              "  --lines  each line of the trace as \"ms kind value [text]\", for scripts\n";
 
 // The face's nineteenth blink is due this many ms after "Eternity" is chosen
 // (the blinks begin at 6.9 s, one every 5 s): far enough in for any drift to show.
@@ -211,6 +213,29 @@ struct Pair {
     double error; // real less ideal
 };
 
+// The trace as scripts read it: "ms handler NAME [TEXT]", "ms painted PIXELS
+// SHOWS", "ms wall EPOCH_MS", "ms virtual_zero MS", one a line.
+int printLines(const char* path) {
+    std::ifstream in(path);
+    if (!in) return 2;
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::optional<double> ms = numberField(line, "ms");
+        if (!ms) continue;
+        if (const auto handler = textField(line, "handler")) {
+            const std::string text = textField(line, "text").value_or("");
+            std::printf("%.3f handler %s%s%s\n", *ms, handler->c_str(), text.empty() ? "" : " ", text.c_str());
+        } else if (const auto pixels = numberField(line, "painted")) {
+            std::printf("%.3f painted %.0f %.3f\n", *ms, *pixels, numberField(line, "shows").value_or(*ms));
+        } else if (const auto wall = numberField(line, "wall")) {
+            std::printf("%.3f wall %.3f\n", *ms, *wall);
+        } else if (const auto zero = numberField(line, "virtual_zero")) {
+            std::printf("%.3f virtual_zero %.3f\n", *ms, *zero);
+        }
+    }
+    return 0;
+}
+
 // The first paint that showed the moment at, if any.
 const Paint* paintShowing(const std::vector<Paint>& paints, double at) {
     const auto found =
@@ -221,6 +246,7 @@ const Paint* paintShowing(const std::vector<Paint>& paints, double at) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--lines") return printLines(argv[2]);
     if (argc != 2 && argc != 4) {
         std::fputs(Usage, stderr);
         return 2;

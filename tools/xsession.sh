@@ -105,6 +105,7 @@ start_miravel() {
     local bin=$1; shift
     # Beside the program, unless a script that wraps it (valgrind) names the file.
     . "${PLACES:-$(dirname "$bin")/window_places.sh}" || return 1
+    TRACE_CHECK=$(dirname "${PLACES:-$bin}")/trace_check
     "$bin" "$@" >"$WORK/out.log" 2>"$WORK/err.log" &
     APP_PID=$!
     WINDOW=$(timeout 15 xdotool search --sync --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1)
@@ -122,6 +123,9 @@ end_miravel() {
     APP_PID=
     [ "$STATUS" = 0 ] || { cat "$WORK/err.log" >&2; return 1; }
 }
+
+# A --trace file as "ms kind value [text]" lines (see trace_check --lines).
+trace_lines() { "$TRACE_CHECK" --lines "$1"; }
 
 # Logical pixels times the scale factor (QT_SCALE_FACTOR).
 scaled() { awk -v v="$1" -v s="${QT_SCALE_FACTOR:-1}" 'BEGIN { printf "%d", v * s }'; }
