@@ -105,7 +105,7 @@ say "final \"clear\": the panel's inner area is all #$FINAL, as at the start"
 
 # Every click and choice reached the program as its event.
 trace_lines "$WORK/trace.jsonl" >"$WORK/trace.txt"
-count() { awk -v kind="$1" -v name="$2" '$2 == kind && (name == "" || $3 == name) { n++ } END { print n + 0 }' "$WORK/trace.txt"; }
+count() { awk -v kind="$1" -v name="${2:-}" '$2 == kind && (name == "" || $3 == name) { n++ } END { print n + 0 }' "$WORK/trace.txt"; }
 got_clear=$(count handler Command2_Click) got_time=$(count handler JIKOKU_Click) got_choices=$(count handler SelectBg_Click)
 say "handled $got_clear clear (the final one included), $got_time time, $got_choices choices; $(count painted) panel paints"
 [ "$got_clear" = $((sent_clear + 1)) ] && [ "$got_time" = "$sent_time" ] || fail "clicks were lost or doubled"
