@@ -327,12 +327,16 @@ int main(int argc, char** argv) {
         break;
     }
 
-    // The clock: from each wall-clock second to the paint of the first refresh after it.
+    // The clock, from the first second after "time" showed it: from each
+    // wall-clock second to the paint of the first refresh after it.
     std::vector<double> lags;
-    if (ideal.runs.contains("JIKOKU1_Timer")) {
+    if (ideal.runs.contains("JIKOKU1_Timer") && ideal.runs.contains("JIKOKU_Click")) {
         const auto wallOf = [&](double ms) { return *trace->wall + (ms - trace->wallMs); };
-        const std::vector<double>& ticks = ideal.runs.at("JIKOKU1_Timer");
-        double second = std::ceil(wallOf(ticks.front()) / 1000) * 1000;
+        const double shown = ideal.runs.at("JIKOKU_Click").front();
+        std::vector<double> ticks;
+        for (const double tick : ideal.runs.at("JIKOKU1_Timer"))
+            if (tick > shown) ticks.push_back(tick);
+        double second = ticks.empty() ? 0 : std::ceil(wallOf(ticks.front()) / 1000) * 1000;
         for (const double tick : ticks) {
             const Paint* paint = paintShowing(trace->paints, tick);
             if (paint == nullptr) break;

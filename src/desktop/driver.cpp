@@ -21,14 +21,16 @@ void Driver::start() {
 }
 
 void Driver::rearm() {
-    if (!form_.scheduler().nextDue()) {
+    // Nothing due, or nothing of the window to be seen: no need to wake. The
+    // form catches up when the window shows again or the user acts.
+    if (!form_.scheduler().nextDue() || !shown_) {
         timer_.stop();
         armedDelay_ = -1;
         wake_.reset();
         return;
     }
     const forms::Ms horizon = form_.scheduler().now() + Horizon;
-    wake_ = (shown_ ? form_.nextVisibleChange(horizon) : std::nullopt).value_or(horizon);
+    wake_ = form_.nextVisibleChange(horizon).value_or(horizon);
     const double wait = static_cast<double>(*wake_) + offset_ - clock_();
     const double limit = std::numeric_limits<int>::max();
     armedDelay_ = wait <= 0 ? 0 : static_cast<int>(std::min(std::ceil(wait), limit));

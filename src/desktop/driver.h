@@ -17,8 +17,8 @@ namespace miravel::desktop {
 // or a run-time error), brings the form up to the time read from a monotonic
 // clock. Every event due by then runs in order at its own virtual moment; the
 // ones nobody could see were simply not waited for. While the window cannot
-// be seen at all, the driver sleeps to the horizon and catches up there or
-// when the window shows again.
+// be seen at all, the driver does not wake: the form catches up when the
+// window shows again, or when the user acts.
 //
 // Virtual time is monotonic time less an offset. When the process wakes far
 // later than it was armed for (it was suspended, or the machine stalled), the
@@ -34,8 +34,8 @@ public:
 
     // Later than this past the armed moment counts as a stall, not as ordinary jitter.
     static constexpr double StallMs = 100;
-    // How far ahead the look-ahead runs, and the longest sleep: at most one
-    // wake-up a minute while nothing can be seen.
+    // How far ahead the look-ahead runs, and the longest sleep while the
+    // window shows but nothing on it changes: one wake-up a minute.
     static constexpr forms::Ms Horizon = 60'000;
 
     Driver(forms::Form& form, Clock clock, QObject* parent = nullptr);
