@@ -65,7 +65,7 @@ void Driver::setShown(bool shown) {
     if (shown == shown_) return;
     shown_ = shown;
     // Shown again: the form catches up to now exactly, then sleeps until the
-    // next change. Hidden: the wait stretches to the horizon.
+    // next change. Hidden: it catches up and then does not wake.
     tick();
 }
 

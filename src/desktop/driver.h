@@ -57,6 +57,9 @@ public:
 
     double virtualNow() const { return clock_() - offset_; }
     double offset() const { return offset_; }
+    // The monotonic time of the form's present virtual moment: when a timer's
+    // handler is due, not when a batch happens to run it.
+    double monotonicOfNow() const { return offset_ + static_cast<double>(form_.scheduler().now()); }
     // Whether the timer is armed, the wait it was armed with in ms, and the
     // virtual moment it wakes for.
     bool armed() const { return timer_.isActive(); }

@@ -24,7 +24,7 @@ Session::Session(Form1& form, TraceLog* trace, Driver::Clock clock, WallClock* w
     driver_ = std::make_unique<Driver>(form_, std::move(clock));
     driver_->setErrorHandler([this](const forms::RuntimeError& error) { fail(error); });
     // The time of day of the handler's own moment, however late or early it runs.
-    form_.timeOfDay = [this] { return wall_->at(driver_->offset() + static_cast<double>(form_.scheduler().now())); };
+    form_.timeOfDay = [this] { return wall_->at(driver_->monotonicOfNow()); };
 
     form_.setRepaintObserver([this](const forms::VisibleControl& source, const forms::TwipRect& area) {
         window_->repaint(source.container(), area);
@@ -37,14 +37,13 @@ Session::Session(Form1& form, TraceLog* trace, Driver::Clock clock, WallClock* w
             // A timer's handler runs at its own moment, perhaps in a batch at
             // a later wake-up; a user's action now.
             if (event == "Timer") {
-                trace->record(control, event, text, driver_->offset() + static_cast<double>(form_.scheduler().now()));
+                trace->record(control, event, text, driver_->monotonicOfNow());
             } else {
                 trace->record(control, event, text);
             }
         });
-        window_->panel().setPaintObserver([this, trace](long long devicePixels) {
-            trace->recordPaint(devicePixels, driver_->offset() + static_cast<double>(form_.scheduler().now()));
-        });
+        window_->panel().setPaintObserver(
+            [this, trace](long long devicePixels) { trace->recordPaint(devicePixels, driver_->monotonicOfNow()); });
     }
     // End comes from inside a handler: leave it first, then close. A run-time
     // error also ends the form, and its report decides the status instead.
@@ -98,15 +97,7 @@ void Session::connectControls() {
 }
 
 void Session::wallClockChanged() {
-    if (failed_ || form_.ended()) return;
-    try {
-        driver_->catchUp();
-    } catch (const forms::RuntimeError& error) {
-        fail(error);
-        return;
-    }
-    wall_->retie();
-    driver_->rearm();
+    perform([this] { wall_->retie(); });
 }
 
 bool Session::eventFilter(QObject* watched, QEvent* event) {

@@ -46,7 +46,8 @@ public:
     // run-time error, already reported.
     bool start();
 
-    // Runs one user action, then re-arms the clock.
+    // Runs an action from outside the timers (the user's, or a new wall-clock
+    // time) on the model brought up to now, then re-arms the clock.
     void perform(const std::function<void()>& action);
 
     // The wall clock was set or the machine resumed: what was due runs with

@@ -102,7 +102,7 @@ public:
 
     // A windowed control has a window of its own and is drawn over every
     // windowless sibling (an image, a label), whatever their order.
-    virtual bool windowed() const = 0;
+    bool windowed() const { return kind() != ControlKind::Image && kind() != ControlKind::Label; }
 
     void save(ControlState& state) const override;
     void restore(const ControlState& state) override;
@@ -137,7 +137,6 @@ private:
 class Image : public VisibleControl {
 public:
     ControlKind kind() const override { return ControlKind::Image; }
-    bool windowed() const override { return false; }
     bool stretch() const { return stretch_; }
     void setStretch(bool stretch) { stretch_ = stretch; }
 
@@ -154,7 +153,6 @@ private:
 class PictureBox : public VisibleControl {
 public:
     ControlKind kind() const override { return ControlKind::PictureBox; }
-    bool windowed() const override { return true; }
 
     // What the box holds, in definition order.
     const std::vector<VisibleControl*>& children() const { return children_; }
@@ -199,7 +197,6 @@ struct Font {
 class Label : public VisibleControl {
 public:
     ControlKind kind() const override { return ControlKind::Label; }
-    bool windowed() const override { return false; }
     const std::string& caption() const { return caption_; }
     void setCaption(std::string caption);
 
@@ -223,7 +220,6 @@ private:
 class CommandButton : public VisibleControl {
 public:
     ControlKind kind() const override { return ControlKind::CommandButton; }
-    bool windowed() const override { return true; }
     const std::string& caption() const { return caption_; }
     void setCaption(std::string_view caption) { caption_ = caption; }
 
@@ -239,7 +235,6 @@ private:
 class ComboBox : public VisibleControl {
 public:
     ControlKind kind() const override { return ControlKind::ComboBox; }
-    bool windowed() const override { return true; }
     std::span<const std::string_view> items() const { return items_; }
     void setItems(std::span<const std::string_view> items) { items_ = items; }
 

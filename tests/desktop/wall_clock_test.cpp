@@ -72,7 +72,7 @@ public:
         armedAt = monotonic;
     }
 
-    double ownTime() { return session.driver().offset() + static_cast<double>(form.scheduler().now()); }
+    double ownTime() { return session.driver().monotonicOfNow(); }
 
     // The face, and the deep sea over it a little later: every kind of timer runs.
     void chooseScenes() {
