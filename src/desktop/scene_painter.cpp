@@ -2,7 +2,6 @@
 
 #include "desktop/geometry.h"
 #include "desktop/palette_colour.h"
-#include "desktop/time_text.h"
 
 #include <cmath>
 
@@ -48,7 +47,8 @@ void ScenePainter::paint(QPainter& painter, const Form1& form, const QRegion& ar
     for (const forms::VisibleControl* child : form.HAIKEI1.children()) {
         if (child->windowed() || !needed(*child)) continue;
         if (child->kind() == forms::ControlKind::Image) paintImage(painter, static_cast<const forms::Image&>(*child));
-        if (child->kind() == forms::ControlKind::Label) paintLabel(painter, static_cast<const forms::Label&>(*child));
+        if (child->kind() == forms::ControlKind::Label)
+            paintLabel(painter, static_cast<const forms::Label&>(*child), form.timeText);
     }
     for (const forms::VisibleControl* child : form.HAIKEI1.children()) {
         if (child->kind() == forms::ControlKind::PictureBox && needed(*child))
@@ -74,15 +74,16 @@ void ScenePainter::paintImage(QPainter& painter, const forms::Image& image) {
     }
 }
 
-void ScenePainter::paintLabel(QPainter& painter, const forms::Label& label) {
+void ScenePainter::paintLabel(QPainter& painter, const forms::Label& label, const TimeText& timeText) {
     const QRect area = toQRect(label.area());
-    painter.drawImage(area.topLeft(), labelImage(label, area.size(), painter.device()->devicePixelRatioF()));
+    painter.drawImage(area.topLeft(), labelImage(label, area.size(), painter.device()->devicePixelRatioF(), timeText));
 }
 
 // The clock is repainted whenever a picture beside it changes, ten times a
 // second in the deep sea, but its text changes once a second: shaping and
 // drawing the text is kept for the paints that need it.
-const QImage& ScenePainter::labelImage(const forms::Label& label, QSize size, qreal devicePixelRatio) {
+const QImage& ScenePainter::labelImage(const forms::Label& label, QSize size, qreal devicePixelRatio,
+                                       const TimeText& timeText) {
     const QString text = QString::fromStdString(label.caption());
     LabelKey key{text, size, devicePixelRatio, label.backColor(), label.foreColor()};
     if (key == labelKey_) return labelImage_;
@@ -92,8 +93,9 @@ const QImage& ScenePainter::labelImage(const forms::Label& label, QSize size, qr
     if (!text.isEmpty()) {
         QPainter painter(&labelImage_);
         painter.setRenderHint(QPainter::TextAntialiasing, true);
-        // The label's own font, or the nearest installed face that draws its text.
-        if (!clockFont_) clockFont_.emplace(label.font(), localeTimeText());
+        // The label's own font, or the nearest installed face that draws the
+        // texts the form's clock writes.
+        if (!clockFont_) clockFont_.emplace(label.font(), timeText);
         painter.setFont(clockFont_->fontFor(text, size));
         painter.setPen(toQColor(label.foreColor()));
         painter.drawText(QRect(QPoint(0, 0), size).adjusted(ClockFont::Margin, 0, -ClockFont::Margin, 0),

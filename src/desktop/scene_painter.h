@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QRegion>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -38,8 +39,9 @@ public:
 
 private:
     void paintImage(QPainter& painter, const forms::Image& image);
-    void paintLabel(QPainter& painter, const forms::Label& label);
-    const QImage& labelImage(const forms::Label& label, QSize size, qreal devicePixelRatio);
+    using TimeText = std::function<std::string(forms::TimeOfDay)>;
+    void paintLabel(QPainter& painter, const forms::Label& label, const TimeText& timeText);
+    const QImage& labelImage(const forms::Label& label, QSize size, qreal devicePixelRatio, const TimeText& timeText);
     void paintPictureBox(QPainter& painter, const forms::PictureBox& box);
 
     struct ScaledKey {
