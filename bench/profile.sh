@@ -3,13 +3,16 @@
 # panel repaint in one scene, under callgrind (reproducible, unlike CPU time),
 # and lists the functions that cost the most.
 #
-# Usage: bench/profile.sh BIN ["The deep sea"|"The universe"|"Eternity"|none] [SECONDS]
+# Usage: bench/profile.sh BIN ["The deep sea"|"The universe"|"Eternity"|none] [SECONDS] [WARM_UP_SECONDS]
+# A warm-up of a minute or more leaves out the first drawing of each glyph
+# the clock needs, which a program running all day pays only once.
 # Leaves the profile in /tmp/miravel-callgrind.out for callgrind_annotate.
 set -u
 
-BIN=${1:?usage: profile.sh BIN [scene|none] [SECONDS]}
+BIN=${1:?usage: profile.sh BIN [scene|none] [SECONDS] [WARM_UP_SECONDS]}
 SCENE=${2:-The deep sea}
 SECONDS_TO_COUNT=${3:-20}
+WARM_UP_S=${4:-3}
 OUT=/tmp/miravel-callgrind.out
 
 . "$(dirname "$0")/../tools/xsession.sh"
@@ -22,7 +25,7 @@ start_miravel valgrind --tool=callgrind --instr-atstart=no --callgrind-out-file=
     "$BIN" --trace "$WORK/trace.json" || { echo "profile: no window" >&2; exit 1; }
 press time
 [ "$SCENE" = none ] || choose "$SCENE"
-sleep 3
+sleep "$WARM_UP_S"
 
 lines() { trace_lines "$WORK/trace.json" | awk -v kind="$1" '$2 == kind { n++ } END { print n + 0 }'; }
 events_before=$(lines handler); paints_before=$(lines painted)

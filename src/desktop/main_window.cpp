@@ -2,6 +2,7 @@
 
 #include "desktop/geometry.h"
 #include "desktop/palette_colour.h"
+#include "desktop/pixel_scale.h"
 #include "desktop/window_size.h"
 
 #include <QAccessible>
@@ -27,22 +28,22 @@ constexpr int SmallestListFontPixels = 8;
 
 // The list is 97 pixels wide: the font shrinks, within reason, until the
 // longest entry shows whole in the closed list, so a choice can be read.
-void fitListFont(QComboBox& list) {
-    QFont font = list.font();
+QFont listFont(const forms::ComboBox& list, QFont font, const QStyle& style) {
+    QStyleOptionComboBox option;
+    option.rect = QRect(QPoint(0, 0), toQRect(list.area()).size());
+    option.editable = false;
+    const int room = style.subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField).width();
+    const auto fits = [&](const QFontMetrics& metrics) {
+        const auto items = list.items();
+        return std::all_of(items.begin(), items.end(), [&](std::string_view item) {
+            return metrics.horizontalAdvance(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size()))) <= room;
+        });
+    };
     for (int pixels = ListFontPixels; pixels >= SmallestListFontPixels; --pixels) {
         font.setPixelSize(pixels);
-        list.setFont(font);
-        QStyleOptionComboBox option;
-        option.initFrom(&list);
-        option.editable = false;
-        const int room =
-            list.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list).width();
-        int widest = 0;
-        for (int i = 0; i < list.count(); ++i) {
-            widest = std::max(widest, list.fontMetrics().horizontalAdvance(list.itemText(i)));
-        }
-        if (widest <= room) return;
+        if (fits(QFontMetrics(font))) break;
     }
+    return font;
 }
 
 // A window to assistive technologies; the toolkit makes a bare top-level
@@ -62,7 +63,7 @@ QIcon windowIcon(const forms::Picture& picture) {
     QIcon icon;
     for (const int scale : {1, 2, 4, 8}) {
         icon.addPixmap(
-            QPixmap::fromImage(image.scaled(image.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+            QPixmap::fromImage(scaledPixelForPixel(image, image.size() * scale)));
     }
     return icon;
 }
@@ -77,6 +78,10 @@ MainWindow::MainWindow(const Form1& form, QWidget* parent) : QWidget(parent), fo
     background.setColor(QPalette::Window, toQColor(forms::ButtonFace));
     setPalette(background);
     setAutoFillBackground(true);
+    // The list takes the window's font as it is made. Given a font of its
+    // own, it would make its whole hidden list window at once to pass the
+    // font on to it; made on first opening, that window takes it then.
+    setFont(listFont(form.SelectBg, font(), *style()));
 
     // A widget for each control on the window; the picture boxes inside the
     // panel are painted by it and take no focus of their own.
@@ -116,7 +121,6 @@ SceneList* MainWindow::makeList(const forms::ComboBox& list) {
     widget->setPlaceholderText(QString());
     widget->setCurrentIndex(-1);
     widget->setGeometry(toQRect(list.area()));
-    fitListFont(*widget);
     lists_[&list] = widget;
     return widget;
 }

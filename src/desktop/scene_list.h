@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QItemSelection>
 
@@ -10,10 +11,11 @@ namespace miravel::desktop {
 // is one `chosen`, also when the entry was already the chosen one. The mouse
 // wheel over the closed list only scrolls past it: turning it must not
 // switch scenes.
-class SceneList : public QComboBox {
+class SceneList : public QComboBox, private QAccessible::ActivationObserver {
     Q_OBJECT
 public:
     explicit SceneList(QWidget* parent = nullptr);
+    ~SceneList() override;
 
     void showPopup() override;
 
@@ -24,9 +26,12 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    void accessibilityActiveChanged(bool active) override;
+    void watchSelection();
     void takeSelection(const QItemSelection& selected);
 
     bool opening_ = false;
+    bool watching_ = false;
 };
 
 } // namespace miravel::desktop

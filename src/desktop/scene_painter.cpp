@@ -2,6 +2,7 @@
 
 #include "desktop/geometry.h"
 #include "desktop/palette_colour.h"
+#include "desktop/pixel_scale.h"
 
 #include <cmath>
 
@@ -23,7 +24,7 @@ const QImage& ScenePainter::imageOf(const forms::Picture& picture, QSize size) {
     auto found = scaled_.find(key);
     if (found == scaled_.end()) {
         found =
-            scaled_.emplace(key, imageOf(picture).scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation)).first;
+            scaled_.emplace(key, scaledPixelForPixel(imageOf(picture), size)).first;
     }
     return found->second;
 }

@@ -9,6 +9,7 @@
 #include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QScopeGuard>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QWheelEvent>
@@ -166,6 +167,10 @@ TEST_F(WindowTest, SpaceReturnAndEnterPressTheFocusedButton) {
 TEST_F(WindowTest, EveryWayOfChoosingIsOneClickEvenOfTheSameEntry) {
     ASSERT_TRUE(session.start());
     SceneList& list = window.list(form.SelectBg);
+    EXPECT_EQ(list.findChild<QAbstractItemView*>(), nullptr) << "the list's window made before anyone needs it";
+    // An assistive technology starts listening.
+    QAccessible::setActive(true);
+    const auto listening = qScopeGuard([] { QAccessible::setActive(false); });
     const auto popupEntry = [&](int row) { return list.view()->visualRect(list.model()->index(row, 0)).center(); };
     const struct {
         const char* how;
