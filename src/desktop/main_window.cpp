@@ -61,7 +61,7 @@ QIcon windowIcon(const forms::Picture& picture) {
                                 forms::Picture::Size, QImage::Format_ARGB32)
                              .copy();
     QIcon icon;
-    for (const int scale : {1, 2, 4, 8}) {
+    for (const int scale : {1, 2}) {
         icon.addPixmap(
             QPixmap::fromImage(scaledPixelForPixel(image, image.size() * scale)));
     }

@@ -46,8 +46,10 @@ private:
     std::map<const forms::ComboBox*, SceneList*> lists_;
 };
 
-// The window icon: the form's 32 x 32 picture, and copies scaled up by whole
-// pixels for desktops that show it large.
+// The window icon: the form's 32 x 32 picture, and a copy twice as large for
+// taskbars that show it so. The window system is sent every size as plain
+// pixels, four bytes each, and desktops that show it larger still take the
+// installed icons; a 256-pixel copy here cost a megabyte at start.
 QIcon windowIcon(const forms::Picture& picture);
 
 } // namespace miravel::desktop
