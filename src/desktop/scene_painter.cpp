@@ -92,15 +92,12 @@ const QImage& ScenePainter::labelImage(const forms::Label& label, QSize size, qr
     labelImage_.setDevicePixelRatio(devicePixelRatio);
     labelImage_.fill(toQColor(label.backColor()));
     if (!text.isEmpty()) {
-        QPainter painter(&labelImage_);
-        painter.setRenderHint(QPainter::TextAntialiasing, true);
         // The label's own font, or the nearest installed face that draws the
         // texts the form's clock writes.
         if (!clockFont_) clockFont_.emplace(label.font(), timeText);
-        painter.setFont(clockFont_->fontFor(text, size));
-        painter.setPen(toQColor(label.foreColor()));
-        painter.drawText(QRect(QPoint(0, 0), size).adjusted(ClockFont::Margin, 0, -ClockFont::Margin, 0),
-                         Qt::AlignLeft | Qt::AlignVCenter, text);
+        labelText_.draw(labelImage_, QRect(QPoint(0, 0), size).adjusted(ClockFont::Margin, 0, -ClockFont::Margin, 0),
+                        clockFont_->fontFor(text, size), toQColor(label.foreColor()), toQColor(label.backColor()),
+                        text);
     }
     labelKey_ = std::move(key);
     return labelImage_;

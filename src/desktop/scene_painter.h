@@ -1,6 +1,7 @@
 #pragma once
 
 #include "desktop/clock_font.h"
+#include "desktop/text_cells.h"
 #include "scene/form1.h"
 
 #include <QImage>
@@ -21,7 +22,8 @@ namespace miravel::desktop {
 // children (label and images) in definition order, then the windowed picture
 // boxes over all of them, everything clipped to the inner area. Hidden
 // controls draw nothing. Holds no animation state, only caches: each picture
-// converted once, the clock's font sizes and its last drawn text.
+// converted once, the clock's font sizes, the pieces of its text and its last
+// drawn text.
 class ScenePainter {
 public:
     // Paints what lies within area (logical pixels, same origin); controls
@@ -67,6 +69,7 @@ private:
     std::optional<ClockFont> clockFont_; // made from the first label drawn
     LabelKey labelKey_;
     QImage labelImage_;
+    TextCells labelText_;
 };
 
 // The panel's sunken frame around outer, in logical pixels: a ring of dark
