@@ -161,12 +161,17 @@ int ClockFont::dayPixelSize(QFont face, QSize box) const {
 }
 
 QFont ClockFont::fontFor(const QString& text, QSize box) {
+    const QString shape = shapeOf(text);
+    if (shape == lastShape_ && box == lastBox_) return lastFont_;
     QFont font = faceFor(text);
     const QString key =
         QStringLiteral("%1/%2@%3x%4").arg(font.family()).arg(font.italic()).arg(box.width()).arg(box.height());
     auto found = pixelSizeByFace_.constFind(key);
     if (found == pixelSizeByFace_.constEnd()) found = pixelSizeByFace_.insert(key, dayPixelSize(font, box));
     font.setPixelSize(*found);
+    lastShape_ = shape;
+    lastBox_ = box;
+    lastFont_ = font;
     return font;
 }
 

@@ -56,6 +56,10 @@ private:
     QStringList dayTexts_;
     QHash<QString, QFont> faceByShape_;
     QHash<QString, int> pixelSizeByFace_;
+    // The last answer: the shape of a time changes a few times a day.
+    QString lastShape_;
+    QSize lastBox_;
+    QFont lastFont_;
 };
 
 } // namespace miravel::desktop

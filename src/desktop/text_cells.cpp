@@ -53,7 +53,9 @@ void putInk(QImage& image, const QImage& piece, int x, int y, QRgb background) {
         const auto* from = reinterpret_cast<const QRgb*>(piece.constScanLine(row - y));
         for (int column = onImage.left(); column <= onImage.right(); ++column) {
             const QRgb pixel = from[column - x];
-            if (distance(pixel, background) > distance(to[column], background)) to[column] = pixel;
+            if (pixel == background) continue;
+            if (to[column] == background || distance(pixel, background) > distance(to[column], background))
+                to[column] = pixel;
         }
     }
 }

@@ -6,7 +6,9 @@
 #include <QTime>
 
 #include <algorithm>
+#include <array>
 #include <optional>
+#include <utility>
 
 namespace miravel::desktop {
 
@@ -135,15 +137,17 @@ std::function<std::string(forms::TimeOfDay)> localeTimeText(const QLocale& local
     const QString format = clockTimeFormat(locale.timeFormat(QLocale::ShortFormat));
     // Digits of another script tell the time; boxes do not.
     const bool ownDigits = faceDrawing(digitsOf(locale), QFont()).has_value();
-    // The clock asks ten times a second; the text changes once a second.
-    return [locale, format, ownDigits, last = std::optional<forms::TimeOfDay>(),
-            text = std::string()](forms::TimeOfDay time) mutable {
-        if (time != last) {
-            const QString shown = locale.toString(QTime(time.hour, time.minute, time.second), format);
-            text = (ownDigits ? shown : withAsciiDigits(shown)).toStdString();
-            last = time;
+    // The clock asks ten times a second, and the driver's look-ahead runs up
+    // to a second ahead of it: the texts of the last two seconds are kept.
+    using Entry = std::optional<std::pair<forms::TimeOfDay, std::string>>;
+    return [locale, format, ownDigits, recent = std::array<Entry, 2>()](forms::TimeOfDay time) mutable {
+        for (const Entry& entry : recent) {
+            if (entry && entry->first == time) return entry->second;
         }
-        return text;
+        const QString shown = locale.toString(QTime(time.hour, time.minute, time.second), format);
+        recent[1] = std::move(recent[0]);
+        recent[0] = std::make_pair(time, (ownDigits ? shown : withAsciiDigits(shown)).toStdString());
+        return recent[0]->second;
     };
 }
 
