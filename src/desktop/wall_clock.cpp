@@ -1,5 +1,9 @@
 #include "desktop/wall_clock.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/inotify.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
 
@@ -19,9 +23,10 @@ double wallNowMs() {
 
 } // namespace
 
-SystemWallClock::SystemWallClock(Driver::Clock monotonic, QObject* parent)
+SystemWallClock::SystemWallClock(Driver::Clock monotonic, QObject* parent, const QString& zoneFile)
     : WallClock(parent), monotonic_(std::move(monotonic)) {
     retie();
+    watchZone(zoneFile);
     changes_ = timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
     if (changes_ < 0) return; // no notice of changes: the time stays right until the clock is set
     notifier_ = std::make_unique<QSocketNotifier>(changes_, QSocketNotifier::Read);
@@ -37,6 +42,36 @@ SystemWallClock::SystemWallClock(Driver::Clock monotonic, QObject* parent)
 SystemWallClock::~SystemWallClock() {
     notifier_.reset();
     if (changes_ >= 0) close(changes_);
+    zoneNotifier_.reset();
+    if (zoneChanges_ >= 0) close(zoneChanges_);
+}
+
+void SystemWallClock::watchZone(const QString& zoneFile) {
+    zoneChanges_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (zoneChanges_ < 0) return; // no notice: the zone stays as it was at start
+    const QFileInfo file(zoneFile);
+    zoneName_ = QFile::encodeName(file.fileName());
+    // Replaced by a rename or a new link, or written in place.
+    if (inotify_add_watch(zoneChanges_, QFile::encodeName(file.path()).constData(),
+                          IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE) < 0) {
+        return;
+    }
+    zoneNotifier_ = std::make_unique<QSocketNotifier>(zoneChanges_, QSocketNotifier::Read);
+    connect(zoneNotifier_.get(), &QSocketNotifier::activated, this, [this] {
+        bool zoneChanged = false;
+        alignas(inotify_event) char events[4096];
+        for (ssize_t got; (got = read(zoneChanges_, events, sizeof events)) > 0;) {
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                if (event->len > 0 && zoneName_ == event->name) zoneChanged = true;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        if (!zoneChanged) return; // another file of the directory
+        // The C library reads the zone again only when asked to.
+        tzset();
+        emit changed();
+    });
 }
 
 // A timer far in the future that expires, cancelled, only when the wall clock is set.
