@@ -6,8 +6,10 @@
 # its wake-ups (context switches) a second and its peak resident memory, and
 # prints the median of each. A fourth run of Miravel beside them writes a
 # --trace, and trace_check replays it to count the moments a second at which
-# a pixel changed: the floor for the wake-ups, with the paints it made. `xclock -digital -update 1` runs the same way
-# for comparison. Last, the time from just before the program is started to
+# a pixel changed: the floor for the wake-ups, with the paints it made.
+# `xclock -digital -update 1` runs the same way for comparison, and so does
+# the bare Qt window of bench/bare_window.cpp (built by make bench), which
+# writes the time once a second and nothing else. Last, the time from just before the program is started to
 # its first panel paint, the median of three starts. Exits 1 when a target
 # is missed, 2 when a run could not be made.
 #
@@ -24,6 +26,7 @@ RUNS=${3:-3}
 [[ $WINDOW_S =~ ^[1-9][0-9]*$ && $RUNS =~ ^[1-9][0-9]*$ ]] || usage
 BIN=$(cd "$(dirname "$BIN")" && pwd)/$(basename "$BIN")
 CHECK=$(dirname "$BIN")/trace_check
+BARE=$(dirname "$BIN")/bench/bare_window
 
 # Targets.
 IDLE_WAKE_MAX=0.1     # wake-ups a second with nothing shown
@@ -66,6 +69,11 @@ one_run() (
         pid=$!
         APP_PID=$pid
         timeout 10 xdotool search --sync --onlyvisible --class xclock >/dev/null 2>&1 || exit 2
+    elif [ "$config" = bare ]; then
+        "$BARE" >/dev/null 2>&1 &
+        pid=$!
+        APP_PID=$pid
+        timeout 10 xdotool search --sync --onlyvisible --name '^bare$' >/dev/null 2>&1 || exit 2
     else
         # The trace's own writes are not the program's cost: the runs that
         # are measured go without it, a fourth beside them gives the floor.
@@ -93,7 +101,7 @@ one_run() (
     cpu1=$(cpu_s "$pid"); ctxsw "$pid" >"$WORK/switches1"
     rss=$(peak_rss_mb "$pid")
     figures="- -"
-    if [ "$config" != xclock ]; then
+    if [ "$config" != xclock ] && [ "$config" != bare ]; then
         [[ $config == hidden* ]] && xdotool windowmap --sync "$WINDOW"
         end_miravel || exit 2
     fi
@@ -111,14 +119,18 @@ median_of() {
     awk -v c="$1" '{ print $c }' "$2" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-CONFIGS=(nothing clock "The universe" "The deep sea" "Eternity" "hidden The deep sea" xclock)
+CONFIGS=(nothing clock "The universe" "The deep sea" "Eternity" "hidden The deep sea" bare xclock)
 NAMES=("nothing shown" "clock shown" "universe + clock" "deep sea + clock" "eternity + clock"
-    "deep sea, not shown" "xclock -digital")
+    "deep sea, not shown" "bare Qt window" "xclock -digital")
 for i in "${!CONFIGS[@]}"; do
     [[ -z ${ONLY:-} || ${CONFIGS[$i]} =~ ^(${ONLY})$ ]] || continue
+    if [ "${CONFIGS[$i]}" = bare ] && [ ! -x "$BARE" ]; then
+        echo "footprint: no $BARE (make bench builds it); the bare window is left out" >&2
+        continue
+    fi
     echo "footprint: ${NAMES[$i]}, $RUNS runs of $WINDOW_S s side by side ..." >&2
     for ((r = 0; r < RUNS; r++)); do one_run "${CONFIGS[$i]}" plain >"$WORK/$i.$r" 2>/dev/null & done
-    [ "${CONFIGS[$i]}" = xclock ] || one_run "${CONFIGS[$i]}" traced >"$WORK/$i.traced" 2>/dev/null &
+    [[ ${CONFIGS[$i]} == @(xclock|bare) ]] || one_run "${CONFIGS[$i]}" traced >"$WORK/$i.traced" 2>/dev/null &
     wait
     cat "$WORK/$i".[0-9]* >"$WORK/$i.all"
     [ "$(grep -c . "$WORK/$i.all")" = "$RUNS" ] || { echo "footprint: a run of ${NAMES[$i]} failed" >&2; exit 2; }

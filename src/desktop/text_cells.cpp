@@ -8,6 +8,29 @@
 
 namespace miravel::desktop {
 
+namespace {
+
+int distance(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+}
+
+// piece's pixels into image at (x, y) in device pixels, the ink of both kept.
+void putInk(QImage& image, const QImage& piece, int x, int y, QRgb background) {
+    const QRect onImage = QRect(x, y, piece.width(), piece.height()) & image.rect();
+    for (int row = onImage.top(); row <= onImage.bottom(); ++row) {
+        auto* to = reinterpret_cast<QRgb*>(image.scanLine(row));
+        const auto* from = reinterpret_cast<const QRgb*>(piece.constScanLine(row - y));
+        for (int column = onImage.left(); column <= onImage.right(); ++column) {
+            const QRgb pixel = from[column - x];
+            if (pixel == background) continue;
+            if (to[column] == background || distance(pixel, background) > distance(to[column], background))
+                to[column] = pixel;
+        }
+    }
+}
+
+} // namespace
+
 bool TextCells::composable(const QString& text) {
     // Latin letters and the common digits and signs, none of which joins,
     // reorders or turns round.
@@ -36,31 +59,9 @@ const TextCells::Piece& TextCells::piece(const QString& characters) {
     painter.setPen(colour_);
     painter.drawText(QRect(piece.originX, 0, width - piece.originX, height_), Qt::AlignLeft | Qt::AlignVCenter,
                      characters);
+    painter.end();
     return *pieces_.insert(characters, std::move(piece));
 }
-
-namespace {
-
-int distance(QRgb a, QRgb b) {
-    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
-}
-
-// piece's pixels into image at (x, y) in device pixels, the ink of both kept.
-void putInk(QImage& image, const QImage& piece, int x, int y, QRgb background) {
-    const QRect onImage = QRect(x, y, piece.width(), piece.height()) & image.rect();
-    for (int row = onImage.top(); row <= onImage.bottom(); ++row) {
-        auto* to = reinterpret_cast<QRgb*>(image.scanLine(row));
-        const auto* from = reinterpret_cast<const QRgb*>(piece.constScanLine(row - y));
-        for (int column = onImage.left(); column <= onImage.right(); ++column) {
-            const QRgb pixel = from[column - x];
-            if (pixel == background) continue;
-            if (to[column] == background || distance(pixel, background) > distance(to[column], background))
-                to[column] = pixel;
-        }
-    }
-}
-
-} // namespace
 
 void TextCells::draw(QImage& image, const QRect& box, const QFont& font, const QColor& colour,
                      const QColor& background, const QString& text) {
