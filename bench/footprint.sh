@@ -58,22 +58,29 @@ peak_rss_mb() { awk '/^VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 # The trace's last "ms".
 trace_ms() { "$CHECK" --lines "$1" | awk 'END { print $1 + 0 }'; }
 
+# One of the programs compared with, started and waited for: its pid in pid.
+start_other() {
+    local config=$1
+    case $config in
+    xclock) xclock -digital -update 1 >/dev/null 2>&1 & ;;
+    bare) "$BARE" >/dev/null 2>&1 & ;;
+    esac
+    pid=$!
+    APP_PID=$pid
+    case $config in
+    xclock) timeout 10 xdotool search --sync --onlyvisible --class xclock ;;
+    bare) timeout 10 xdotool search --sync --onlyvisible --name '^bare$' ;;
+    esac >/dev/null 2>&1
+}
+
 # One run, in a subshell with its own X server, plain or traced: prints
 # "cpu wakeups_per_s rss floor paints", the last two only when traced.
 one_run() (
     local config=$1 traced=$2 pid cpu0 cpu1 rss from to figures
     . "$HERE/../tools/xsession.sh"
     start_xvfb || exit 2
-    if [ "$config" = xclock ]; then
-        xclock -digital -update 1 >/dev/null 2>&1 &
-        pid=$!
-        APP_PID=$pid
-        timeout 10 xdotool search --sync --onlyvisible --class xclock >/dev/null 2>&1 || exit 2
-    elif [ "$config" = bare ]; then
-        "$BARE" >/dev/null 2>&1 &
-        pid=$!
-        APP_PID=$pid
-        timeout 10 xdotool search --sync --onlyvisible --name '^bare$' >/dev/null 2>&1 || exit 2
+    if [[ $config == @(xclock|bare) ]]; then
+        start_other "$config" || exit 2
     else
         # The trace's own writes are not the program's cost: the runs that
         # are measured go without it, a fourth beside them gives the floor.
@@ -101,7 +108,7 @@ one_run() (
     cpu1=$(cpu_s "$pid"); ctxsw "$pid" >"$WORK/switches1"
     rss=$(peak_rss_mb "$pid")
     figures="- -"
-    if [ "$config" != xclock ] && [ "$config" != bare ]; then
+    if [[ $config != @(xclock|bare) ]]; then
         [[ $config == hidden* ]] && xdotool windowmap --sync "$WINDOW"
         end_miravel || exit 2
     fi

@@ -136,8 +136,7 @@ bool ClockFont::fits(const QFont& font, const QString& text, QSize box) {
 
 // Where no one face draws it all, Qt's own fallback draws each character in
 // some face; upright, since the fallbacks of an italic face may lack them.
-QFont ClockFont::faceFor(const QString& text) {
-    const QString shape = shapeOf(text);
+QFont ClockFont::faceFor(const QString& text, const QString& shape) {
     auto found = faceByShape_.constFind(shape);
     if (found == faceByShape_.constEnd()) {
         QFont upright = base_;
@@ -163,7 +162,7 @@ int ClockFont::dayPixelSize(QFont face, QSize box) const {
 QFont ClockFont::fontFor(const QString& text, QSize box) {
     const QString shape = shapeOf(text);
     if (shape == lastShape_ && box == lastBox_) return lastFont_;
-    QFont font = faceFor(text);
+    QFont font = faceFor(text, shape);
     const QString key =
         QStringLiteral("%1/%2@%3x%4").arg(font.family()).arg(font.italic()).arg(box.width()).arg(box.height());
     auto found = pixelSizeByFace_.constFind(key);

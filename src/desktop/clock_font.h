@@ -47,7 +47,8 @@ public:
     static bool fits(const QFont& font, const QString& text, QSize box);
 
 private:
-    QFont faceFor(const QString& text);
+    // shape: text with every digit its script's zero.
+    QFont faceFor(const QString& text, const QString& shape);
     int dayPixelSize(QFont face, QSize box) const;
 
     QFont base_;
