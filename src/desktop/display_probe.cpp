@@ -40,7 +40,8 @@ bool connectUnix(const std::string& path, bool abstract) {
     const std::size_t offset = abstract ? 1 : 0; // an abstract name starts with a NUL
     if (path.size() + offset >= sizeof address.sun_path) return false;
     std::memcpy(address.sun_path + offset, path.data(), path.size());
-    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size() + (abstract ? 0 : 1));
+    const auto length =
+        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size() + (abstract ? 0 : 1));
     return ::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&address), length) == 0;
 }
 
@@ -85,11 +86,9 @@ bool DisplayProbe::xDisplayReachable(const std::string& display) {
     return connectTcp(host, X11TcpBase + std::stoi(number));
 }
 
-bool DisplayProbe::available() {
-    const QByteArray display = qgetenv("DISPLAY");
+bool DisplayProbe::available(const QByteArray& platforms, const QByteArray& display) {
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     const auto x11 = [&] { return !display.isEmpty() && xDisplayReachable(display.toStdString()); };
-    const QByteArray platforms = qgetenv("QT_QPA_PLATFORM");
     if (platforms.isEmpty()) return wayland || x11();
     // "wayland;xcb": Qt tries each in turn.
     for (const QByteArray& entry : platforms.split(';')) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 #include <string>
 
 namespace miravel::desktop {
@@ -9,8 +11,10 @@ namespace miravel::desktop {
 // program say so in one line and exit cleanly.
 class DisplayProbe {
 public:
-    // Reads QT_QPA_PLATFORM, WAYLAND_DISPLAY and DISPLAY from the environment.
-    static bool available();
+    // platforms as QT_QPA_PLATFORM or -platform give them ("wayland;xcb"),
+    // display as DISPLAY or -display; WAYLAND_DISPLAY is read from the
+    // environment.
+    static bool available(const QByteArray& platforms, const QByteArray& display);
 
     // An X display name such as ":0", "unix:1.0" or "localhost:10.0" that accepts a connection.
     static bool xDisplayReachable(const std::string& display);

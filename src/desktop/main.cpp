@@ -1,6 +1,8 @@
+#include "desktop/command_line.h"
 #include "desktop/display_probe.h"
 #include "desktop/error_report.h"
 #include "desktop/session.h"
+#include "desktop/stay_on_top.h"
 #include "desktop/trace_log.h"
 #include "scene/form1.h"
 
@@ -8,23 +10,16 @@
 #include <QElapsedTimer>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
-#include <optional>
-#include <string>
+#include <vector>
 
 namespace {
 
-constexpr const char* Usage = "Usage: miravel [--trace FILE]\n"
-                              "       miravel --version | --help\n"
-                              "\n"
-                              "  --trace FILE  write one JSON line per event handler run to FILE\n"
-                              "  --version     print the version and exit\n"
-                              "  --help        print this help and exit\n";
-
-struct Options {
-    std::optional<std::string> trace;
-};
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
 
 } // namespace
 
@@ -34,57 +29,65 @@ int main(int argc, char** argv) {
     QElapsedTimer started;
     started.start();
 
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "--version") == 0) {
-            std::printf("Miravel %s\n", MIRAVEL_VERSION);
-            return 0;
-        }
-        if (std::strcmp(arg, "--help") == 0) {
-            std::fputs(Usage, stdout);
-            return 0;
-        }
-        if (std::strcmp(arg, "--trace") == 0 && i + 1 < argc) {
-            options.trace = argv[++i];
-            continue;
-        }
-        if (std::strncmp(arg, "--trace=", 8) == 0 && arg[8] != '\0') {
-            options.trace = arg + 8;
-            continue;
-        }
-        std::fprintf(stderr, "miravel: unexpected argument '%s'\n%s", arg, Usage);
-        return 2;
+    using namespace miravel::desktop;
+    const auto parsed = parseCommandLine(argumentsOf(argc, argv));
+    if (const auto* early = std::get_if<EarlyExit>(&parsed)) {
+        std::fputs(early->out.toLocal8Bit().constData(), stdout);
+        std::fputs(early->err.toLocal8Bit().constData(), stderr);
+        return early->status;
     }
+    const StartOptions& options = std::get<StartOptions>(parsed);
 
-    if (!miravel::desktop::DisplayProbe::available()) {
-        std::fputs("miravel: cannot connect to a display\n", stderr);
+    // -platform and -display win over the environment, as the toolkit reads them.
+    const QByteArray platforms = options.platform ? options.platform->toLocal8Bit() : qgetenv("QT_QPA_PLATFORM");
+    const QByteArray display = options.display ? options.display->toLocal8Bit() : qgetenv("DISPLAY");
+    if (!DisplayProbe::available(platforms, display)) {
+        if (display.isEmpty()) {
+            std::fputs("miravel: cannot connect to a display\n", stderr);
+        } else {
+            std::fprintf(stderr, "miravel: cannot connect to the display '%s'\n", display.constData());
+        }
         return 1;
     }
 
     // Shared-memory images cost a round trip to the X server at every paint,
     // which for a window this small costs more than the copy it saves.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
-    QApplication app(argc, argv);
+    // The toolkit scales the whole window, frame, text and pictures, by whole
+    // device pixels; it reads the factor once, as the application is made.
+    if (options.zoom != 1) qputenv("QT_SCALE_FACTOR", zoomedScaleFactor(qgetenv("QT_SCALE_FACTOR"), options.zoom));
+    // QApplication keeps argc and argv for the whole run.
+    std::vector<QByteArray> toolkitArgs = toolkitArguments(argc, argv, options.zoom);
+    std::vector<char*> toolkitArgv;
+    for (QByteArray& argument : toolkitArgs) toolkitArgv.push_back(argument.data());
+    int toolkitArgc = static_cast<int>(toolkitArgv.size());
+    toolkitArgv.push_back(nullptr);
+    QApplication app(toolkitArgc, toolkitArgv.data());
     QApplication::setApplicationName(QStringLiteral("Miravel"));
     QApplication::setApplicationVersion(QStringLiteral(MIRAVEL_VERSION));
 
-    miravel::desktop::TraceLog trace;
-    if (options.trace && !trace.open(QString::fromLocal8Bit(options.trace->c_str()), started)) return 1;
+    TraceLog trace;
+    if (options.trace && !trace.open(*options.trace, started)) return 1;
 
     std::unique_ptr<miravel::Form1> form;
     try {
         form = std::make_unique<miravel::Form1>();
     } catch (const forms::RuntimeError& error) {
-        miravel::desktop::reportRuntimeError(error);
+        reportRuntimeError(error);
         return 1;
     }
-    const miravel::desktop::Driver::Clock clock = [started] {
-        return static_cast<double>(started.nsecsElapsed()) / 1e6;
-    };
-    miravel::desktop::Session session(*form, trace.isOpen() ? &trace : nullptr, clock);
+    const Driver::Clock clock = [started] { return static_cast<double>(started.nsecsElapsed()) / 1e6; };
+    Session session(*form, trace.isOpen() ? &trace : nullptr, clock);
+    if (options.onTop) {
+        if (canStayOnTop()) {
+            setStaysOnTop(session.window(), true);
+        } else {
+            std::fputs("miravel: this desktop cannot keep a window on top of the others\n", stderr);
+        }
+    }
     if (!session.start()) return 1;
     trace.recordVirtualZero(session.driver().offset());
+    session.performStartActions(options.actions);
     const int status = QApplication::exec();
     // A trace that stopped short was said at once; the status says it again to
     // whoever ran the program for it.

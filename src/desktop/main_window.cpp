@@ -9,6 +9,7 @@
 #include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -36,7 +37,8 @@ QFont listFont(const forms::ComboBox& list, QFont font, const QStyle& style) {
     const auto fits = [&](const QFontMetrics& metrics) {
         const auto items = list.items();
         return std::all_of(items.begin(), items.end(), [&](std::string_view item) {
-            return metrics.horizontalAdvance(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size()))) <= room;
+            return metrics.horizontalAdvance(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size()))) <=
+                   room;
         });
     };
     for (int pixels = ListFontPixels; pixels >= SmallestListFontPixels; --pixels) {
@@ -62,8 +64,7 @@ QIcon windowIcon(const forms::Picture& picture) {
                              .copy();
     QIcon icon;
     for (const int scale : {1, 2}) {
-        icon.addPixmap(
-            QPixmap::fromImage(scaledPixelForPixel(image, image.size() * scale)));
+        icon.addPixmap(QPixmap::fromImage(scaledPixelForPixel(image, image.size() * scale)));
     }
     return icon;
 }
@@ -157,6 +158,16 @@ void MainWindow::repaint(const forms::PictureBox* container, const forms::TwipRe
     }
     // Inside a picture box in the panel: map through the box's place.
     panel_->invalidate(pixels.translated(toQRect(container->area()).topLeft()));
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        panel_->menu().copy();
+    } else if (event->matches(QKeySequence::Save)) {
+        panel_->menu().save();
+    } else {
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

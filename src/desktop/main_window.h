@@ -15,7 +15,8 @@ namespace miravel::desktop {
 // a push button for each button, the list, each at its place in the layout,
 // tabbing in TabIndex order. What a user does with them the session turns
 // into the model's events. A focused button is pressed by Space, Return or
-// Enter.
+// Enter. Ctrl+C copies the panel's picture and Ctrl+S saves it, wherever the
+// focus is.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -35,6 +36,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPushButton* makeButton(const forms::CommandButton& button);

@@ -45,6 +45,10 @@ void SceneList::takeSelection(const QItemSelection& selected) {
     // Left unselected, so that the same action on the same entry chooses it
     // again instead of toggling it off.
     view()->selectionModel()->clearSelection();
+    choose(index);
+}
+
+void SceneList::choose(int index) {
     setCurrentIndex(index);
     emit chosen(index);
 }

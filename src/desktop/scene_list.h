@@ -18,6 +18,8 @@ public:
     ~SceneList() override;
 
     void showPopup() override;
+    // Chooses an entry as a person's pick of it does.
+    void choose(int index);
 
 signals:
     void chosen(int index);

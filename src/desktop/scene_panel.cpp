@@ -4,6 +4,8 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStringList>
@@ -114,6 +116,28 @@ void ScenePanel::focusOutEvent(QFocusEvent* event) {
     update(ring(insideRect(), FocusWidth));
 }
 
+void ScenePanel::contextMenuEvent(QContextMenuEvent* event) {
+    // From the keyboard the menu opens over the picture, not where the pointer is.
+    const QPoint at =
+        event->reason() == QContextMenuEvent::Mouse ? event->globalPos() : mapToGlobal(insideRect().center());
+    menu_.popup(at);
+}
+
+// Shift+F10 is the menu key of keyboards that have none.
+void ScenePanel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        menu_.popup(mapToGlobal(insideRect().center()));
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+QImage ScenePanel::picture() {
+    QImage image = updateBacking(devicePixelRatioF()).convertToFormat(QImage::Format_RGB32);
+    image.setDevicePixelRatio(1);
+    return image;
+}
+
 void ScenePanel::invalidate(const QRect& innerArea) {
     const QRect area = innerArea & panelInnerRect(form_);
     if (area.isEmpty()) return;
@@ -148,10 +172,11 @@ void ScenePanel::paintEvent(QPaintEvent* event) {
     for (const QRect& area : event->region() & inside) {
         // Whole physical pixels, copied one to one: at a fractional ratio a
         // fractional source would be resampled.
-        const QRect source = QRectF(QPointF(area.topLeft() - inside.topLeft()) * ratio, QSizeF(area.size()) * ratio)
-                                 .toAlignedRect() &
-                             scene.rect();
-        const QRectF target(QPointF(source.topLeft()) / ratio + QPointF(inside.topLeft()), QSizeF(source.size()) / ratio);
+        const QRect source =
+            QRectF(QPointF(area.topLeft() - inside.topLeft()) * ratio, QSizeF(area.size()) * ratio).toAlignedRect() &
+            scene.rect();
+        const QRectF target(QPointF(source.topLeft()) / ratio + QPointF(inside.topLeft()),
+                            QSizeF(source.size()) / ratio);
         painter.drawImage(target, scene, source);
     }
     // The frame never changes: most paints are of the inside only.

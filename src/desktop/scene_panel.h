@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/picture_menu.h"
 #include "desktop/scene_painter.h"
 #include "scene/form1.h"
 
@@ -18,7 +19,8 @@ namespace miravel::desktop {
 // screen, so pictures stay crisp at any device pixel ratio.
 //
 // To assistive technologies it is an image named "Scene" whose description
-// says what it shows, read from the model when asked.
+// says what it shows, read from the model when asked. A right click, the
+// Menu key or Shift+F10 opens its menu (PictureMenu).
 class ScenePanel : public QWidget {
     Q_OBJECT
 public:
@@ -34,8 +36,15 @@ public:
     // whole when the ratio or size changed, else repainted where dirty.
     const QImage& updateBacking(qreal devicePixelRatio);
 
+    // What the inner area shows now, in device pixels.
+    QImage picture();
+
+    PictureMenu& menu() { return menu_; }
+
     // Told after each paint how many device pixels it covered.
-    void setPaintObserver(std::function<void(long long devicePixels)> observer) { paintObserver_ = std::move(observer); }
+    void setPaintObserver(std::function<void(long long devicePixels)> observer) {
+        paintObserver_ = std::move(observer);
+    }
 
     // The model changed something in or over the panel. While an assistive
     // technology listens, it is told once the description has changed.
@@ -45,6 +54,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void announceDescription();
@@ -53,6 +64,7 @@ private:
 
     const Form1& form_;
     ScenePainter painter_;
+    PictureMenu menu_{*this};
     QImage backing_;
     QRegion dirty_;
     std::function<void(long long)> paintObserver_;

@@ -68,6 +68,11 @@ bool Session::start() {
     return true;
 }
 
+void Session::performStartActions(const StartActions& actions) {
+    if (actions.time) window_->button(form_.JIKOKU).click();
+    for (const std::size_t scene : actions.scenes) window_->list(form_.SelectBg).choose(static_cast<int>(scene));
+}
+
 void Session::perform(const std::function<void()>& action) {
     if (failed_ || form_.ended()) return;
     try {

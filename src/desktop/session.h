@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/command_line.h"
 #include "desktop/driver.h"
 #include "desktop/main_window.h"
 #include "desktop/trace_log.h"
@@ -45,6 +46,10 @@ public:
     // Load, then the window shown and the clock running. False after a
     // run-time error, already reported.
     bool start();
+
+    // What the person asked for at start, pressed and chosen through the
+    // window's own controls as by hand.
+    void performStartActions(const StartActions& actions);
 
     // Runs an action from outside the timers (the user's, or a new wall-clock
     // time) on the model brought up to now, then re-arms the clock.

@@ -24,10 +24,12 @@ constexpr std::uint32_t MotifFunctions = 1, MotifDecorations = 2;
 constexpr std::uint32_t MotifMove = 4, MotifMinimize = 8, MotifClose = 32;
 constexpr std::uint32_t MotifBorder = 2, MotifTitle = 8, MotifMenu = 16, MotifMinimizeButton = 32;
 
+} // namespace
+
 // Qt asks an X11 window manager for resizing along with anything else it
 // asks for; a window of one size asks to be moved, minimized and closed only,
 // and for a frame without resize handles.
-void askForNoResizing(QWidget& window) {
+void WindowSize::askForNoResizing(QWidget& window) {
     // Only the xcb platform's windows are X11 windows; the offscreen one may
     // still speak of an X11 connection of its own.
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -44,8 +46,6 @@ void askForNoResizing(QWidget& window) {
     std::free(atom);
     xcb_flush(connection);
 }
-
-} // namespace
 
 void WindowSize::hold(QWidget& window, QSize size) {
     window.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

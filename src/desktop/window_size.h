@@ -18,6 +18,9 @@ class WindowSize : public QObject {
 public:
     // Sets the window's flags and size; the keeper is the window's child.
     static void hold(QWidget& window, QSize size);
+    // Says again to an X11 window manager that the window is of one size:
+    // Qt says otherwise each time the window's flags change.
+    static void askForNoResizing(QWidget& window);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,0 +1,27 @@
+#include "desktop/stay_on_top.h"
+
+#include "desktop/window_size.h"
+
+#include <QGuiApplication>
+#include <QWindow>
+
+namespace miravel::desktop {
+
+bool canStayOnTop() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("xcb") || platform == QLatin1String("windows") ||
+           platform == QLatin1String("cocoa");
+}
+
+bool staysOnTop(const QWidget& window) { return window.windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+
+void setStaysOnTop(QWidget& window, bool on) {
+    Qt::WindowFlags flags = window.windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    window.overrideWindowFlags(flags);
+    // The native window takes the new state as it is, mapped or not.
+    if (QWindow* native = window.windowHandle()) native->setFlags(flags);
+    WindowSize::askForNoResizing(window);
+}
+
+} // namespace miravel::desktop
