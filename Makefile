@@ -18,6 +18,8 @@ PACKAGES += dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 # tests: two X11 window managers and a tool that sends them a user's requests,
 # a Wayland compositor and Qt's Wayland plugin.
 PACKAGES += libxcb1-dev openbox icewm wmctrl weston qt6-wayland
+# The clipboard's image, read back as another program would.
+PACKAGES += xclip
 # Building the Debian package and checking it (make deb, .ci/run): the Debian
 # build tools, lintian, and what the check of the unpacked package runs.
 DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git \

@@ -32,11 +32,12 @@ QString writePicture(const QImage& picture, const QString& path) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return file.errorString();
     QImageWriter writer(&file, "png");
-    if (!writer.write(picture)) {
-        file.cancelWriting();
-        return file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
-    }
-    if (!file.commit()) return file.errorString();
+    if (!writer.write(picture)) return file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+    // The last of the picture reaches the disk as the file is flushed, and
+    // commit() would rename the file into place even when that failed: a
+    // full disk must be found here. Unflushed and uncommitted, the file is
+    // removed as it goes.
+    if (!file.flush() || !file.commit()) return file.errorString();
     return {};
 }
 
