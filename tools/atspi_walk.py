@@ -162,6 +162,26 @@ def walk(binary, work):
         check(ran == [("JIKOKU_Click", None), ("SelectBg_Click", "Eternity")],
               f"the actions ran JIKOKU_Click, then SelectBg_Click with Eternity, once each ({ran})")
 
+        # The panel's menu, from a right click on it. A popup is no window of
+        # the application's: a screen reader meets it as its entries take the focus.
+        focused = []
+
+        def on_focus(event):
+            if event.detail1 == 1 and event.source.getRoleName() == "menu item":
+                focused.append(event.source)
+
+        pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
+        subprocess.run(["xdotool", "search", "--name", "^Form1$", "mousemove", "--window", "%1", "60", "60", "click", "3",
+                        "sleep", "0.5", "key", "Down"], check=False, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        entry = wait_for(lambda: focused[-1] if focused else None, 5, "an entry of the panel's menu with the focus")
+        picture = entry.parent
+        items = [item.name for item in children(picture) if item.name]
+        check((picture.name, entry.name, items) == ("Picture", "Copy picture",
+                                                    ["Copy picture", "Save picture...", "Stay on top"]),
+              f"the menu {picture.name!r} and its entries are found by name ({entry.name!r} of {items})")
+        subprocess.run(["xdotool", "key", "Escape"], check=False)
+        pyatspi.Registry.deregisterEventListener(on_focus, "object:state-changed:focused")
+
         do_action(controls[("push button", "end")], "Press")
         try:
             status = program.wait(timeout=5)
