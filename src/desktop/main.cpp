@@ -42,10 +42,10 @@ int main(int argc, char** argv) {
     const QByteArray platforms = options.platform ? options.platform->toLocal8Bit() : qgetenv("QT_QPA_PLATFORM");
     const QByteArray display = options.display ? options.display->toLocal8Bit() : qgetenv("DISPLAY");
     if (!DisplayProbe::available(platforms, display)) {
-        if (display.isEmpty()) {
-            std::fputs("miravel: cannot connect to a display\n", stderr);
-        } else {
+        if (options.display) {
             std::fprintf(stderr, "miravel: cannot connect to the display '%s'\n", display.constData());
+        } else {
+            std::fputs("miravel: cannot connect to a display\n", stderr);
         }
         return 1;
     }
