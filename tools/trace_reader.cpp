@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <set>
+#include <utility>
 
 namespace miravel::trace {
 
@@ -56,6 +57,7 @@ public:
 
     long long count(const char* name) {
         const double value = number(name);
+        // Bounded well inside what a double counts exactly, so the cast below is exact.
         if (value < 0 || value != std::floor(value) || value > 1e15)
             throw BadLine(quoted(name) + " is not a count of pixels");
         return static_cast<long long>(value);
