@@ -10,8 +10,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <clocale>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -75,7 +79,8 @@ TEST(TraceLogTest, EveryTextReadsBackAsRecorded) {
     EXPECT_FALSE(lines.back().contains(QStringLiteral("text"))) << "an empty text is left out";
 }
 
-TEST(TraceLogTest, PaintsAndTheVirtualZeroAreNumbers) {
+// The numbers of every kind of line, read back, in the locale now in force.
+void expectNumbersReadBack() {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("trace.jsonl"));
@@ -86,13 +91,31 @@ TEST(TraceLogTest, PaintsAndTheVirtualZeroAreNumbers) {
         ASSERT_TRUE(trace.open(path, since));
         trace.recordVirtualZero(152.885);
         trace.recordPaint(18705, 152.885);
+        trace.record("JIKOKU1", "Timer", {}, 1552.885);
     }
     const std::vector<QJsonObject> lines = readBack(path);
-    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_GT(lines[0].value(QStringLiteral("wall")).toDouble(-1), 1e12);
     EXPECT_EQ(lines[1].value(QStringLiteral("virtual_zero")).toDouble(-1), 152.885);
     EXPECT_EQ(lines[2].value(QStringLiteral("painted")).toDouble(-1), 18705);
     EXPECT_EQ(lines[2].value(QStringLiteral("shows")).toDouble(-1), 152.885);
+    EXPECT_EQ(lines[3].value(QStringLiteral("ms")).toDouble(-1), 1552.885);
     for (const QJsonObject& line : lines) EXPECT_TRUE(line.value(QStringLiteral("ms")).isDouble());
+}
+
+// QApplication puts the user's locale in force; in many the decimal point is a comma.
+TEST(TraceLogTest, NumbersAreJsonNumbersInAnyLocale) {
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    const auto restore = qScopeGuard([&] { std::setlocale(LC_NUMERIC, before.c_str()); });
+    expectNumbersReadBack();
+    const char* const commaLocales[] = {"de_DE.UTF-8", "fr_FR.UTF-8", "ru_RU.UTF-8", "es_ES.UTF-8", "it_IT.UTF-8"};
+    const auto found = std::find_if(std::begin(commaLocales), std::end(commaLocales),
+                                    [](const char* name) { return std::setlocale(LC_NUMERIC, name) != nullptr; });
+    if (found == std::end(commaLocales))
+        GTEST_SKIP() << "checked in " << before << " only: no locale with a decimal comma";
+    SCOPED_TRACE(*found);
+    ASSERT_EQ(*std::localeconv()->decimal_point, ',');
+    expectNumbersReadBack();
 }
 
 } // namespace
