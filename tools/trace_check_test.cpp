@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -142,39 +143,54 @@ std::string contents(const std::filesystem::path& file) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-Finished runTraceCheck(const std::string& arguments) {
-    const std::filesystem::path dir = ::testing::TempDir();
-    const std::filesystem::path out = dir / "trace_check.out", err = dir / "trace_check.err";
-    const std::string command = std::string(TRACE_CHECK) + ' ' + arguments + " >" + out.string() + " 2>" + err.string();
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, contents(out), contents(err)};
-}
+// A directory of this test's own, so that runs side by side (ctest -j, two
+// build trees) never share a file.
+class TraceCheck : public ::testing::Test {
+protected:
+    TraceCheck() {
+        std::string name = (std::filesystem::path(::testing::TempDir()) / "trace_check_test.XXXXXX").string();
+        if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("cannot make a directory in " + name);
+        dir = name;
+    }
+    ~TraceCheck() override { std::filesystem::remove_all(dir); }
 
-TEST(TraceCheck, BothModesSayABadLineAndFail) {
-    const std::filesystem::path trace = std::filesystem::path(::testing::TempDir()) / "bad_trace.jsonl";
+    // trace_check with the given trace (after mode), and what it said.
+    Finished run(const std::string& mode, const std::filesystem::path& trace) const {
+        const std::filesystem::path out = dir / "out", err = dir / "err";
+        const std::string command =
+            std::string(TRACE_CHECK) + ' ' + mode + trace.string() + " >" + out.string() + " 2>" + err.string();
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, contents(out), contents(err)};
+    }
+
+    std::filesystem::path dir;
+};
+
+TEST_F(TraceCheck, BothModesSayABadLineAndFail) {
+    const std::filesystem::path trace = dir / "bad.jsonl";
     std::ofstream(trace) << WallLine << '\n'
                          << R"({"ms": 150.061, "handler": "Form_Load"})" << '\n'
                          << R"({"ms": 153.362, "painted": 18705, "shows": "152.885"})" << '\n';
     const std::string said = "trace_check: " + trace.string() + R"(:3: "shows" is a string, not a number)" + '\n';
     for (const std::string mode : {"", "--lines "}) {
-        const Finished run = runTraceCheck(mode + trace.string());
-        EXPECT_EQ(run.status, 2) << mode;
-        EXPECT_EQ(run.err, said) << mode;
-        EXPECT_EQ(run.out, "") << mode;
+        const Finished checked = run(mode, trace);
+        EXPECT_EQ(checked.status, 2) << mode;
+        EXPECT_EQ(checked.err, said) << mode;
+        EXPECT_EQ(checked.out, "") << mode;
     }
 }
 
-TEST(TraceCheck, LinesModePrintsATextAsItWasTraced) {
-    const std::filesystem::path trace = std::filesystem::path(::testing::TempDir()) / "text_trace.jsonl";
+TEST_F(TraceCheck, LinesModePrintsATextAsItWasTraced) {
+    const std::filesystem::path trace = dir / "text.jsonl";
     std::ofstream(trace) << WallLine << '\n'
                          << R"({"ms": 150.061, "handler": "SelectBg_Click", "text": "\"ms\": 5"})" << '\n'
                          << R"({"ms": 153.362, "painted": 18705, "shows": 152.885})" << '\n';
-    const Finished run = runTraceCheck("--lines " + trace.string());
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, "127.245 wall 1796708239537.012\n"
-                       "150.061 handler SelectBg_Click \"ms\": 5\n"
-                       "153.362 painted 18705 152.885\n");
+    const Finished checked = run("--lines ", trace);
+    EXPECT_EQ(checked.status, 0);
+    EXPECT_EQ(checked.err, "");
+    EXPECT_EQ(checked.out, "127.245 wall 1796708239537.012\n"
+                           "150.061 handler SelectBg_Click \"ms\": 5\n"
+                           "153.362 painted 18705 152.885\n");
 }
 
 } // namespace
