@@ -4,12 +4,28 @@
 
 include(${CMAKE_CURRENT_LIST_DIR}/icons.cmake)
 
+# The Windows resources' version block: the version as text, and as the four
+# numbers Explorer compares, each part read as a decimal number, missing ones
+# 0 (a version "2.08" is 2,8,0,0, where a resource compiler would take the 08
+# for octal). Written on every platform, so that a slip in the template shows
+# without a Windows build.
+string(REPLACE "." ";" _miravel_version_parts "${PROJECT_VERSION}")
+list(APPEND _miravel_version_parts 0 0 0)
+list(SUBLIST _miravel_version_parts 0 4 _miravel_version_parts)
+set(_miravel_version_numbers)
+foreach(_part IN LISTS _miravel_version_parts)
+    math(EXPR _part "${_part}" OUTPUT_FORMAT DECIMAL)
+    list(APPEND _miravel_version_numbers ${_part})
+endforeach()
+list(JOIN _miravel_version_numbers "," MIRAVEL_RC_VERSION)
+set(_miravel_rc "${PROJECT_BINARY_DIR}/miravel.rc")
+configure_file("${PROJECT_SOURCE_DIR}/packaging/windows/miravel.rc.in" "${_miravel_rc}" @ONLY)
+
 if(TARGET miravel)
     install(TARGETS miravel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     # The program must never start without its icon file having been made.
     add_dependencies(miravel miravel_picture_files)
     if(WIN32)
-        set(_miravel_rc "${PROJECT_SOURCE_DIR}/packaging/windows/miravel.rc")
         target_sources(miravel PRIVATE "${_miravel_rc}")
         # The resource names the icon by file name only; it lives in the build.
         set_property(SOURCE "${_miravel_rc}" APPEND PROPERTY INCLUDE_DIRECTORIES "${MIRAVEL_PICTURES_DIR}")

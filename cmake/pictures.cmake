@@ -16,8 +16,12 @@ set(MIRAVEL_DESKTOP_ICON "${MIRAVEL_PICTURES_DIR}/miravel.png")
 set(_miravel_generated_dir "${PROJECT_BINARY_DIR}/generated")
 set(_miravel_manifest "${MIRAVEL_ART_DIR}/pictures.txt")
 
+find_package(Qt6 REQUIRED COMPONENTS Gui)
+
 add_executable(picture_encoder "${PROJECT_SOURCE_DIR}/tools/picture_encoder.cpp")
 target_compile_features(picture_encoder PRIVATE cxx_std_20)
+# QImage writes the desktop icon's PNG.
+target_link_libraries(picture_encoder PRIVATE Qt6::Gui)
 
 # The outputs follow from the manifest, so a changed manifest reconfigures.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${_miravel_manifest}")

@@ -6,7 +6,8 @@
 # with the changelog stops the configure, so neither can be released alone.
 #
 # Defines:
-#   MIRAVEL_CHANGELOG_VERSION   the newest entry's upstream version ("1.00")
+#   MIRAVEL_CHANGELOG_VERSION   the newest entry's upstream version: its
+#                               "<version>-<revision>" less the revision
 
 set(_miravel_changelog "${CMAKE_CURRENT_SOURCE_DIR}/debian/changelog")
 set(_miravel_metainfo "${CMAKE_CURRENT_SOURCE_DIR}/packaging/io.miravel.miravel.metainfo.xml")

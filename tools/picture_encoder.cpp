@@ -8,6 +8,9 @@
 // <pictures-dir> (default <out-dir>/pictures), <Control>.ico for every control
 // and miravel.png, the window icon as a 32x32 PNG for the desktop.
 
+#include <QFile>
+#include <QImage>
+
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -164,66 +167,6 @@ Bytes encodeRecord(const Bytes& icon) {
     return out;
 }
 
-// PNG with stored (uncompressed) deflate blocks: the image is 4 KiB, so a
-// compressor would buy nothing worth a dependency.
-std::uint32_t crc32(const std::uint8_t* data, std::size_t n, std::uint32_t crc = 0) {
-    crc = ~crc;
-    for (std::size_t i = 0; i < n; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k) crc = crc & 1 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-    }
-    return ~crc;
-}
-
-void putBE32(Bytes& out, std::uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-
-void pngChunk(Bytes& out, const char* type, const Bytes& data) {
-    putBE32(out, static_cast<std::uint32_t>(data.size()));
-    const std::size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    putBE32(out, crc32(out.data() + start, out.size() - start));
-}
-
-Bytes encodePng(const Art& art, const Palette& palette) {
-    Bytes raw;
-    for (int y = 0; y < Size; ++y) {
-        raw.push_back(0);  // no filter
-        for (int x = 0; x < Size; ++x) {
-            const int i = art[static_cast<std::size_t>(y * Size + x)];
-            const Colour c = i < 0 ? Colour{0, 0, 0} : palette[static_cast<std::size_t>(i)];
-            raw.insert(raw.end(), {c.r, c.g, c.b, static_cast<std::uint8_t>(i < 0 ? 0 : 255)});
-        }
-    }
-    Bytes zlib = {0x78, 0x01};
-    for (std::size_t at = 0; at < raw.size();) {
-        const std::size_t n = std::min<std::size_t>(raw.size() - at, 65535);
-        zlib.push_back(at + n == raw.size() ? 1 : 0);
-        put16(zlib, static_cast<unsigned>(n));
-        put16(zlib, static_cast<unsigned>(~n & 0xFFFF));
-        zlib.insert(zlib.end(), raw.begin() + static_cast<long>(at), raw.begin() + static_cast<long>(at + n));
-        at += n;
-    }
-    std::uint32_t a = 1, b = 0;
-    for (std::uint8_t byte : raw) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
-    }
-    putBE32(zlib, b << 16 | a);
-
-    Bytes header;
-    putBE32(header, Size);
-    putBE32(header, Size);
-    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA, not interlaced
-    Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    pngChunk(out, "IHDR", header);
-    pngChunk(out, "IDAT", zlib);
-    pngChunk(out, "IEND", {});
-    return out;
-}
-
 void writeFile(const fs::path& file, const Bytes& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -232,6 +175,20 @@ void writeFile(const fs::path& file, const Bytes& bytes) {
 
 void writeText(const fs::path& file, const std::string& text) {
     writeFile(file, Bytes(text.begin(), text.end()));
+}
+
+// The desktop icon, 8-bit RGBA; a transparent pixel is clear black. QImage
+// needs no application object or display to write it, so this runs on a
+// headless build machine.
+void writePng(const fs::path& file, const Art& art, const Palette& palette) {
+    QImage image(Size, Size, QImage::Format_ARGB32);
+    for (int y = 0; y < Size; ++y)
+        for (int x = 0; x < Size; ++x) {
+            const int i = art[static_cast<std::size_t>(y * Size + x)];
+            const Colour c = i < 0 ? Colour{0, 0, 0} : palette[static_cast<std::size_t>(i)];
+            image.setPixel(x, y, qRgba(c.r, c.g, c.b, i < 0 ? 0 : 255));
+        }
+    if (!image.save(QFile::decodeName(file.c_str()), "PNG")) fail(file, 0, "cannot write");
 }
 
 bool legalName(const std::string& s, bool control) {
@@ -313,7 +270,7 @@ int run(const fs::path& artDir, const fs::path& outDir, const fs::path& pictures
         const Bytes icon = encodeIcon(art, palette, listColours);
         writeFile(picturesDir / (e.control + ".ico"), icon);
         if (e.control == iconControl) {
-            writeFile(picturesDir / "miravel.png", encodePng(art, palette));
+            writePng(picturesDir / "miravel.png", art, palette);
             iconWritten = true;
         }
         const Bytes record = encodeRecord(icon);

@@ -11,6 +11,9 @@
 // name: a handler that ran a different number of times in the two is
 // reported.
 //
+// Every line of the trace must be one the program writes, or nothing is
+// judged: a bad line is said with its number on stderr, status 2.
+//
 // Prints one line of name=value figures (milliseconds unless named
 // otherwise) for the calling script to tabulate and judge. With FROM and TO
 // (trace ms), also the moments a second at which a pixel changed over that
@@ -19,6 +22,7 @@
 #include "forms/runtime_error.h"
 #include "scene/form1.h"
 #include "scene/layout.h"
+#include "trace_reader.h"
 
 #include <algorithm>
 #include <cmath>
@@ -66,41 +70,22 @@ struct Trace {
     std::optional<double> virtualZero; // trace ms at which the virtual clock read 0
 };
 
-std::optional<double> numberField(const std::string& line, const std::string& name) {
-    const std::string key = "\"" + name + "\": ";
-    const std::size_t at = line.find(key);
-    if (at == std::string::npos) return std::nullopt;
-    return std::strtod(line.c_str() + at + key.size(), nullptr);
-}
-
-std::optional<std::string> textField(const std::string& line, const std::string& name) {
-    const std::string key = "\"" + name + "\": \"";
-    std::size_t at = line.find(key);
-    if (at == std::string::npos) return std::nullopt;
-    std::string value;
-    for (at += key.size(); at < line.size() && line[at] != '"'; ++at) {
-        if (line[at] == '\\' && at + 1 < line.size()) ++at;
-        value += line[at];
-    }
-    return value;
-}
-
+// The trace's lines as the replay needs them. Throws trace::BadTrace.
 std::optional<Trace> readTrace(const char* path) {
     std::ifstream in(path);
     if (!in) return std::nullopt;
     Trace trace;
-    std::string line;
-    while (std::getline(in, line)) {
-        const std::optional<double> ms = numberField(line, "ms");
-        if (!ms) continue;
-        if (const auto wall = numberField(line, "wall")) {
-            trace.wall = wall;
-            trace.wallMs = *ms;
+    for (const auto& line : miravel::trace::readTrace(in, path)) {
+        if (const auto* wall = std::get_if<miravel::trace::Wall>(&line)) {
+            trace.wall = wall->epochMs;
+            trace.wallMs = wall->ms;
+        } else if (const auto* zero = std::get_if<miravel::trace::VirtualZero>(&line)) {
+            trace.virtualZero = zero->zero;
+        } else if (const auto* paint = std::get_if<miravel::trace::Painted>(&line)) {
+            trace.paints.push_back({paint->ms, paint->shows});
+        } else if (const auto* run = std::get_if<miravel::trace::HandlerRun>(&line)) {
+            trace.runs.push_back({run->ms, run->handler, run->text});
         }
-        if (const auto zero = numberField(line, "virtual_zero")) trace.virtualZero = zero;
-        if (const auto shows = numberField(line, "shows")) trace.paints.push_back({*ms, *shows});
-        if (auto handler = textField(line, "handler"))
-            trace.runs.push_back({*ms, std::move(*handler), textField(line, "text").value_or("")});
     }
     return trace;
 }
@@ -217,20 +202,21 @@ struct Pair {
 // SHOWS", "ms wall EPOCH_MS", "ms virtual_zero MS", one a line.
 int printLines(const char* path) {
     std::ifstream in(path);
-    if (!in) return 2;
-    std::string line;
-    while (std::getline(in, line)) {
-        const std::optional<double> ms = numberField(line, "ms");
-        if (!ms) continue;
-        if (const auto handler = textField(line, "handler")) {
-            const std::string text = textField(line, "text").value_or("");
-            std::printf("%.3f handler %s%s%s\n", *ms, handler->c_str(), text.empty() ? "" : " ", text.c_str());
-        } else if (const auto pixels = numberField(line, "painted")) {
-            std::printf("%.3f painted %.0f %.3f\n", *ms, *pixels, numberField(line, "shows").value_or(*ms));
-        } else if (const auto wall = numberField(line, "wall")) {
-            std::printf("%.3f wall %.3f\n", *ms, *wall);
-        } else if (const auto zero = numberField(line, "virtual_zero")) {
-            std::printf("%.3f virtual_zero %.3f\n", *ms, *zero);
+    if (!in) {
+        std::fprintf(stderr, "trace_check: cannot read %s\n", path);
+        return 2;
+    }
+    // All read before any is printed: a script must not act on a trace that turns out bad further on.
+    for (const auto& line : miravel::trace::readTrace(in, path)) {
+        if (const auto* run = std::get_if<miravel::trace::HandlerRun>(&line)) {
+            std::printf("%.3f handler %s%s%s\n", run->ms, run->handler.c_str(), run->text.empty() ? "" : " ",
+                        run->text.c_str());
+        } else if (const auto* paint = std::get_if<miravel::trace::Painted>(&line)) {
+            std::printf("%.3f painted %lld %.3f\n", paint->ms, paint->pixels, paint->shows);
+        } else if (const auto* wall = std::get_if<miravel::trace::Wall>(&line)) {
+            std::printf("%.3f wall %.3f\n", wall->ms, wall->epochMs);
+        } else if (const auto* zero = std::get_if<miravel::trace::VirtualZero>(&line)) {
+            std::printf("%.3f virtual_zero %.3f\n", zero->ms, zero->zero);
         }
     }
     return 0;
@@ -243,21 +229,16 @@ const Paint* paintShowing(const std::vector<Paint>& paints, double at) {
     return found == paints.end() ? nullptr : &*found;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc == 3 && std::string(argv[1]) == "--lines") return printLines(argv[2]);
-    if (argc != 2 && argc != 4) {
-        std::fputs(Usage, stderr);
-        return 2;
-    }
-    const std::optional<Trace> trace = readTrace(argv[1]);
+// The figures of the run in the trace at path, with those of the span
+// span[0] to span[1] unless span is null.
+int check(const char* path, char* const* span) {
+    const std::optional<Trace> trace = readTrace(path);
     if (!trace) {
-        std::fprintf(stderr, "trace_check: cannot read %s\n", argv[1]);
+        std::fprintf(stderr, "trace_check: cannot read %s\n", path);
         return 2;
     }
     if (!trace->virtualZero || !trace->wall || trace->runs.empty()) {
-        std::fprintf(stderr, "trace_check: %s lacks the wall time, the virtual zero or any handler run\n", argv[1]);
+        std::fprintf(stderr, "trace_check: %s lacks the wall time, the virtual zero or any handler run\n", path);
         return 2;
     }
 
@@ -354,10 +335,10 @@ int main(int argc, char** argv) {
                 drift ? std::to_string(*drift).c_str() : "-", lateBlink ? std::to_string(*lateBlink).c_str() : "-",
                 lags.size(), median(lags), lags.empty() ? NAN : *std::max_element(lags.begin(), lags.end()),
                 (end - start) / 1000);
-    if (argc == 4) {
+    if (span != nullptr) {
         // The moments a second at which a pixel changed, and the paints, over the span.
-        const double from = std::strtod(argv[2], nullptr);
-        const double to = std::strtod(argv[3], nullptr);
+        const double from = std::strtod(span[0], nullptr);
+        const double to = std::strtod(span[1], nullptr);
         const auto within = [&](double ms) { return ms >= from && ms < to; };
         const auto changes = std::count_if(ideal.changes.begin(), ideal.changes.end(), within);
         const auto paints =
@@ -367,4 +348,20 @@ int main(int argc, char** argv) {
     }
     std::printf("\n");
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        if (argc == 3 && std::string(argv[1]) == "--lines") return printLines(argv[2]);
+        if (argc != 2 && argc != 4) {
+            std::fputs(Usage, stderr);
+            return 2;
+        }
+        return check(argv[1], argc == 4 ? argv + 2 : nullptr);
+    } catch (const miravel::trace::BadTrace& bad) {
+        std::fprintf(stderr, "trace_check: %s\n", bad.what());
+        return 2;
+    }
 }

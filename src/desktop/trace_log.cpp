@@ -3,8 +3,10 @@
 #include <QFile>
 
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace miravel::desktop {
@@ -26,6 +28,14 @@ void appendEscaped(std::string& out, std::string_view text) {
     }
 }
 
+// Milliseconds to the microsecond. Not printf: QApplication puts the user's
+// locale in force, and its decimal comma would make the line no JSON.
+void appendMs(std::string& out, double ms) {
+    char digits[std::numeric_limits<double>::max_exponent10 + 8]; // any finite double, with sign, point and 3 places
+    const auto written = std::to_chars(digits, digits + sizeof digits, ms, std::chars_format::fixed, 3);
+    out.append(digits, written.ptr);
+}
+
 } // namespace
 
 TraceLog::~TraceLog() {
@@ -44,11 +54,10 @@ bool TraceLog::open(const QString& path, const QElapsedTimer& since) {
     }
     // Read right before the line's own "ms", so the two stand for one moment.
     const auto wall = std::chrono::system_clock::now().time_since_epoch();
-    char line[64];
-    std::snprintf(line, sizeof line, ", \"wall\": %.3f}\n",
-                  static_cast<double>(std::chrono::duration_cast<std::chrono::microseconds>(wall).count()) / 1e3);
-    std::string text = line;
-    write(text, now());
+    std::string line = ", \"wall\": ";
+    appendMs(line, static_cast<double>(std::chrono::duration_cast<std::chrono::microseconds>(wall).count()) / 1e3);
+    line += "}\n";
+    write(line, now());
     return true;
 }
 
@@ -72,24 +81,24 @@ void TraceLog::record(std::string_view control, std::string_view event, std::str
 
 void TraceLog::recordPaint(long long devicePixels, double shows) {
     if (!file_) return;
-    char field[48];
-    std::snprintf(field, sizeof field, ", \"shows\": %.3f}\n", shows);
-    std::string line = ", \"painted\": " + std::to_string(devicePixels) + field;
+    std::string line = ", \"painted\": " + std::to_string(devicePixels) + ", \"shows\": ";
+    appendMs(line, shows);
+    line += "}\n";
     write(line, now());
 }
 
 void TraceLog::recordVirtualZero(double ms) {
     if (!file_) return;
-    char field[48];
-    std::snprintf(field, sizeof field, ", \"virtual_zero\": %.3f}\n", ms);
-    std::string line = field;
+    std::string line = ", \"virtual_zero\": ";
+    appendMs(line, ms);
+    line += "}\n";
     write(line, now());
 }
 
 // Puts the time in front of the line's fields and writes it out.
 void TraceLog::write(std::string& line, double ms) {
-    char time[40];
-    std::snprintf(time, sizeof time, "{\"ms\": %.3f", ms);
+    std::string time = "{\"ms\": ";
+    appendMs(time, ms);
     line.insert(0, time);
     errno = 0;
     if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0) fail(errno);

@@ -1,0 +1,122 @@
+// The trace's lines are written by hand; every one must still be JSON that a
+// real parser reads back to what was recorded, whatever a text holds.
+
+#include "desktop/trace_log.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <clocale>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace miravel::desktop {
+namespace {
+
+// The trace's lines, each parsed on its own.
+std::vector<QJsonObject> readBack(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    std::vector<QJsonObject> lines;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine();
+        EXPECT_TRUE(line.endsWith('\n')) << line.toStdString();
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError)
+            << line.toStdString() << ": " << error.errorString().toStdString() << " at " << error.offset;
+        EXPECT_TRUE(document.isObject()) << line.toStdString();
+        lines.push_back(document.object());
+    }
+    return lines;
+}
+
+TEST(TraceLogTest, EveryTextReadsBackAsRecorded) {
+    const std::string texts[] = {
+        "say \"when\"",
+        "back\\slash \\\" \\n",
+        "line\nbreak\r",
+        "tab\there",
+        "\x01 and \x1f",
+        std::string("nul \0 inside", 12),
+        "\x7f",
+        "\"ms\": 5, \"painted\": 1",
+        "é",
+        "日本",
+        "🐢",
+        "The deep sea",
+    };
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("trace.jsonl"));
+    QElapsedTimer since;
+    since.start();
+    {
+        TraceLog trace;
+        ASSERT_TRUE(trace.open(path, since));
+        for (const std::string& text : texts) trace.record("SelectBg", "Click", text, 12.5);
+        trace.record("Form", "Load");
+    }
+    const std::vector<QJsonObject> lines = readBack(path);
+    ASSERT_EQ(lines.size(), std::size(texts) + 2);
+    EXPECT_TRUE(lines.front().value(QStringLiteral("wall")).isDouble());
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+        const QJsonObject& line = lines[i + 1];
+        EXPECT_EQ(line.value(QStringLiteral("ms")).toDouble(-1), 12.5) << texts[i];
+        EXPECT_EQ(line.value(QStringLiteral("handler")).toString().toStdString(), "SelectBg_Click") << texts[i];
+        EXPECT_EQ(line.value(QStringLiteral("text")).toString().toStdString(), texts[i]);
+    }
+    EXPECT_EQ(lines.back().value(QStringLiteral("handler")).toString(), QStringLiteral("Form_Load"));
+    EXPECT_FALSE(lines.back().contains(QStringLiteral("text"))) << "an empty text is left out";
+}
+
+// The numbers of every kind of line, read back, in the locale now in force.
+void expectNumbersReadBack() {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("trace.jsonl"));
+    QElapsedTimer since;
+    since.start();
+    {
+        TraceLog trace;
+        ASSERT_TRUE(trace.open(path, since));
+        trace.recordVirtualZero(152.885);
+        trace.recordPaint(18705, 152.885);
+        trace.record("JIKOKU1", "Timer", {}, 1552.885);
+    }
+    const std::vector<QJsonObject> lines = readBack(path);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_GT(lines[0].value(QStringLiteral("wall")).toDouble(-1), 1e12);
+    EXPECT_EQ(lines[1].value(QStringLiteral("virtual_zero")).toDouble(-1), 152.885);
+    EXPECT_EQ(lines[2].value(QStringLiteral("painted")).toDouble(-1), 18705);
+    EXPECT_EQ(lines[2].value(QStringLiteral("shows")).toDouble(-1), 152.885);
+    EXPECT_EQ(lines[3].value(QStringLiteral("ms")).toDouble(-1), 1552.885);
+    for (const QJsonObject& line : lines) EXPECT_TRUE(line.value(QStringLiteral("ms")).isDouble());
+}
+
+// QApplication puts the user's locale in force; in many the decimal point is a comma.
+TEST(TraceLogTest, NumbersAreJsonNumbersInAnyLocale) {
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    const auto restore = qScopeGuard([&] { std::setlocale(LC_NUMERIC, before.c_str()); });
+    expectNumbersReadBack();
+    const char* const commaLocales[] = {"de_DE.UTF-8", "fr_FR.UTF-8", "ru_RU.UTF-8", "es_ES.UTF-8", "it_IT.UTF-8"};
+    const auto found = std::find_if(std::begin(commaLocales), std::end(commaLocales),
+                                    [](const char* name) { return std::setlocale(LC_NUMERIC, name) != nullptr; });
+    if (found == std::end(commaLocales))
+        GTEST_SKIP() << "checked in " << before << " only: no locale with a decimal comma";
+    SCOPED_TRACE(*found);
+    ASSERT_EQ(*std::localeconv()->decimal_point, ',');
+    expectNumbersReadBack();
+}
+
+} // namespace
+} // namespace miravel::desktop
