@@ -52,7 +52,8 @@ public:
     void rearm();
     // The timer's expiry: runs what is due, then re-arms.
     void tick();
-    // Whether any of the window can be seen (exposed, in Qt's words).
+    // Whether any of the window can be seen. Shown again, the form catches
+    // up to now at once, and what changed is reported for repainting.
     void setShown(bool shown);
 
     double virtualNow() const { return clock_() - offset_; }

@@ -2,6 +2,7 @@
 
 #include "desktop/error_report.h"
 #include "desktop/time_text.h"
+#include "desktop/x11_visibility.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -61,6 +62,10 @@ bool Session::start() {
         fail(error);
         return false;
     }
+    // Listening before the window is mapped, so that the server says at once
+    // when it is mapped under other windows.
+    if (X11Visibility* visibility = X11Visibility::watch(*window_))
+        connect(visibility, &X11Visibility::coveredChanged, this, &Session::setCovered);
     window_->show();
     // Minimized, on another workspace: nothing can be seen, so nothing need wake.
     window_->windowHandle()->installEventFilter(this);
@@ -106,10 +111,24 @@ void Session::wallClockChanged() {
 }
 
 bool Session::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Expose && watched == window_->windowHandle() && !failed_ && !form_.ended()) {
-        driver_->setShown(window_->windowHandle()->isExposed());
+    if (event->type() == QEvent::Expose && watched == window_->windowHandle()) {
+        exposed_ = window_->windowHandle()->isExposed();
+        updateShown();
     }
     return QObject::eventFilter(watched, event);
+}
+
+// The server tells of a change of visibility before it asks for the areas
+// uncovered to be drawn: the form has caught up, and marked what changed,
+// before Qt paints them.
+void Session::setCovered(bool covered) {
+    covered_ = covered;
+    updateShown();
+}
+
+void Session::updateShown() {
+    if (failed_ || form_.ended()) return;
+    driver_->setShown(exposed_ && !covered_);
 }
 
 void Session::fail(const forms::RuntimeError& error) {

@@ -59,6 +59,10 @@ public:
     // the old time, then the clock reads the new one.
     void wallClockChanged();
 
+    // Other windows cover the window whole, or no longer; the X server says
+    // so under X11 without a compositing manager.
+    void setCovered(bool covered);
+
     MainWindow& window() { return *window_; }
     Driver& driver() { return *driver_; }
     bool failed() const { return failed_; }
@@ -66,6 +70,9 @@ public:
 private:
     void connectControls();
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Tells the driver whether any of the window can be seen: exposed, in
+    // Qt's words (mapped, not minimized), and not covered whole.
+    void updateShown();
     void fail(const forms::RuntimeError& error);
     void finish();
 
@@ -76,6 +83,8 @@ private:
     std::unique_ptr<Driver> driver_;
     bool failed_ = false;
     bool finished_ = false;
+    bool exposed_ = true;
+    bool covered_ = false;
 };
 
 } // namespace miravel::desktop

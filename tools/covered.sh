@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# Covered by another window under a real X11 window manager (openbox, no
+# compositing manager), the program rests. The deep sea runs with the clock
+# and a trace; a 400 x 400 window (xmessage) is moved over it:
+#   - partly over it, the panel keeps painting;
+#   - over all of it for COVER seconds (20), the program writes nothing to
+#     the trace and its main thread wakes at most once, counted as
+#     footprint.sh counts wake-ups: the voluntary and involuntary context
+#     switches in /proc, here of the main thread alone;
+#   - moved away, the next paint comes at once and shows the present
+#     moment, not the one the window was covered at;
+# and trace_check holds the run against the ideal one: every timer ran as
+# often, the changes before the cover were painted on time (the median; the
+# few seconds are too short for a percentile), and each change while covered
+# was painted by the paint that came with the uncovering.
+#
+# Usage: tools/covered.sh <path-to-miravel> [COVER-seconds]
+set -u
+
+BIN=${1:?usage: covered.sh <path-to-miravel> [COVER-seconds]}
+COVER_S=${2:-20}
+[ -x "$BIN" ] || { echo "covered: not an executable: $BIN" >&2; exit 2; }
+
+. "$(dirname "$0")/xsession.sh"
+require_tools Xvfb xdotool xprop xmessage openbox || exit 2
+
+PARTLY_S=2         # partly covered, painting on
+SETTLE_S=1         # after a move, for the window manager and the program to settle
+PAINT_GAP_MAX=500  # ms: the longest the deep sea goes without a paint while seen
+WAKES_MAX=1        # of the main thread while covered
+UNCOVER_MAX=500    # ms from the uncovering to the paint that shows it
+MEDIAN_MAX=10      # ms from a change to its paint, before the cover
+
+start_xvfb 1024x768x24 || fail "no X server could be started"
+mkdir -p "$WORK/home"
+HOME="$WORK/home" openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+poll 100 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
+    { cat "$WORK/openbox.log" >&2; fail "openbox did not start"; }
+TRACE=$WORK/trace.jsonl
+start_miravel "$BIN" --trace "$TRACE" || fail "no window named Form1 appeared"
+choose "The deep sea"
+press time
+say "deep sea with the clock on $DISPLAY under openbox, the client area at $X,$Y"
+
+# The trace's clock: the wall-clock time of its first line, and its ms then.
+read -r WALL_MS WALL_AT <<<"$(trace_lines "$TRACE" | awk '$2 == "wall" { print $3, $1; exit }')"
+trace_now() { awk -v now="$(date +%s%N)" -v wall="$WALL_MS" -v at="$WALL_AT" 'BEGIN { printf "%.3f", now / 1e6 - wall + at }'; }
+paints_between() { trace_lines "$TRACE" | awk -v from="$1" -v to="$2" '$2 == "painted" && $1 >= from && $1 < to'; }
+# Voluntary and involuntary context switches of the main thread so far.
+main_switches() { awk '/ctxt_switches/ { s += $2 } END { print s + 0 }' "/proc/$APP_PID/task/$APP_PID/status"; }
+# The trace so far, whole lines only: each is written at once, but may be read half written.
+trace_copy() { grep '}$' "$TRACE" >"$1"; }
+
+xmessage -geometry 400x400+600+300 -title cover "a window over the program" >/dev/null 2>&1 &
+COVER=$(timeout 10 xdotool search --sync --onlyvisible --name '^cover$' 2>/dev/null | head -n 1)
+[ -n "$COVER" ] || fail "no covering window appeared"
+# Moves the cover's top-left to the client area's x y plus these, above the program.
+cover_at() {
+    xdotool windowmove --sync "$COVER" $((X + $1)) $((Y + $2)) && xdotool windowraise "$COVER"
+    sleep "$SETTLE_S"
+}
+
+# --- Partly covered: the right half of the panel and more ---
+cover_at 70 -150
+FROM=$(trace_now)
+sleep "$PARTLY_S"
+TO=$(trace_now)
+paints_between "$FROM" "$TO" >"$WORK/partly"
+GAP=$(awk -v last="$FROM" -v to="$TO" '{ if ($1 - last > gap) gap = $1 - last; last = $1 }
+    END { if (to - last > gap) gap = to - last; printf "%.0f", gap }' "$WORK/partly")
+if [ "$GAP" -le "$PAINT_GAP_MAX" ]; then
+    say "partly covered: $(grep -c . "$WORK/partly") paints in ${PARTLY_S} s, at most $GAP ms apart"
+else
+    flag "partly covered: $(grep -c . "$WORK/partly") paints in ${PARTLY_S} s, $GAP ms without one"
+fi
+
+# --- Covered whole ---
+trace_copy "$WORK/before-cover.jsonl"
+COVERED_AT=$(trace_now)
+cover_at -120 -120
+trace_copy "$WORK/covered.jsonl"
+SWITCHES0=$(main_switches)
+sleep "$COVER_S"
+SWITCHES1=$(main_switches)
+trace_copy "$WORK/still-covered.jsonl"
+WAKES=$((SWITCHES1 - SWITCHES0))
+WRITTEN=$(($(grep -c . "$WORK/still-covered.jsonl") - $(grep -c . "$WORK/covered.jsonl")))
+if [ "$WAKES" -le "$WAKES_MAX" ] && [ "$WRITTEN" = 0 ]; then
+    say "covered whole for ${COVER_S} s: $WAKES wake-ups of the main thread, nothing traced"
+else
+    flag "covered whole for ${COVER_S} s: $WAKES wake-ups of the main thread (at most $WAKES_MAX), $WRITTEN trace lines"
+fi
+
+# --- Uncovered: the next paint shows the present ---
+UNCOVERED_AT=$(trace_now)
+xdotool windowmove --sync "$COVER" $((X + 400)) "$Y"
+poll 20 eval '[ -n "$(paints_between "$UNCOVERED_AT" 1e12)" ]' || fail "no paint after the uncovering"
+read -r PAINT_MS _ _ SHOWS <<<"$(paints_between "$UNCOVERED_AT" 1e12 | head -n 1)"
+awk -v at="$UNCOVERED_AT" -v paint="$PAINT_MS" -v shows="$SHOWS" -v max="$UNCOVER_MAX" 'BEGIN {
+    printf "covered: uncovered at %.1f ms; painted %.1f ms later, showing %.1f ms after the uncovering\n",
+        at, paint - at, shows - at
+    # The virtual clock counts whole ms.
+    exit !(paint - at <= max && shows >= at - 1) }' ||
+    flag "uncovered: the next paint is late or shows an older moment"
+sleep 1
+end_miravel || fail "\"end\": $STATUS"
+
+# --- The run against the ideal one ---
+"$TRACE_CHECK" "$WORK/before-cover.jsonl" >"$WORK/before.fig" || fail "trace_check could not read the run before the cover"
+"$TRACE_CHECK" "$TRACE" >"$WORK/whole.fig" || fail "trace_check could not read the run"
+figure() { tr ' ' '\n' <"$WORK/$1.fig" | awk -F= -v name="$2" '$1 == name { print $2 }'; }
+say "before the cover: $(figure before visible_changes) changes, median $(figure before median) ms, max $(figure before max) ms to the paint"
+say "the whole run: $(cat "$WORK/whole.fig")"
+awk -v m="$(figure before median)" -v max="$MEDIAN_MAX" 'BEGIN { exit !(m <= max) }' ||
+    flag "before the cover, changes were painted late (median over $MEDIAN_MAX ms)"
+for part in before whole; do
+    [ "$(figure $part unmatched)" = 0 ] || flag "$part: the timers ran otherwise than on the ideal schedule: $(figure $part miscounted)"
+done
+# While covered, each change waited for the uncovering, and no longer.
+awk -v m="$(figure whole max)" -v span="$(awk -v a="$COVERED_AT" -v b="$UNCOVERED_AT" 'BEGIN { print b - a }')" \
+    -v slack="$UNCOVER_MAX" 'BEGIN { exit !(m <= span + slack) }' ||
+    flag "a change waited longer than the cover for its paint"
+say "\"end\": exit status 0"
+finish
