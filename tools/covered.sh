@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Covered by another window under a real X11 window manager (openbox, no
 # compositing manager), the program rests. The deep sea runs with the clock
-# and a trace; a 400 x 400 window (xmessage) is moved over it:
+# and a trace; once "Stay on top" has been taken and given up through the
+# panel's menu, a 400 x 400 window (xmessage) is moved over it:
 #   - partly over it, the panel keeps painting;
 #   - over all of it for COVER seconds (20), the program writes nothing to
 #     the trace and its main thread wakes at most once, counted as
@@ -41,6 +42,18 @@ start_miravel "$BIN" --trace "$TRACE" || fail "no window named Form1 appeared"
 choose "The deep sea"
 press time
 say "deep sea with the clock on $DISPLAY under openbox, the client area at $X,$Y"
+
+# "Stay on top" taken and given up through the panel's menu first: the
+# window's new flags must not make it forget to listen for being covered.
+for state in _NET_WM_STATE_ABOVE ""; do
+    # shellcheck disable=SC2046 # x and y
+    xdotool mousemove --window "$WINDOW" $(centre_of HAIKEI1) click 3
+    sleep 0.5
+    xdotool key Up Return
+    poll 20 eval '[ "$(xprop -id "$WINDOW" _NET_WM_STATE | sed "s/.*= *//")" = "$state" ]' ||
+        flag "\"Stay on top\" left the state $(xprop -id "$WINDOW" _NET_WM_STATE)"
+done
+say "\"Stay on top\" taken and given up through the menu"
 
 # The trace's clock: the wall-clock time of its first line, and its ms then.
 read -r WALL_MS WALL_AT <<<"$(trace_lines "$TRACE" | awk '$2 == "wall" { print $3, $1; exit }')"

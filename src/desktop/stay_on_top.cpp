@@ -1,6 +1,7 @@
 #include "desktop/stay_on_top.h"
 
 #include "desktop/window_size.h"
+#include "desktop/x11_visibility.h"
 
 #include <QGuiApplication>
 #include <QWindow>
@@ -21,7 +22,11 @@ void setStaysOnTop(QWidget& window, bool on) {
     window.overrideWindowFlags(flags);
     // The native window takes the new state as it is, mapped or not.
     if (QWindow* native = window.windowHandle()) native->setFlags(flags);
+    // What Qt says again to the X server with the new flags undoes two things
+    // the window asked for: no resizing, and word of being covered.
     WindowSize::askForNoResizing(window);
+    if (auto* visibility = window.findChild<X11Visibility*>(QString(), Qt::FindDirectChildrenOnly))
+        visibility->listen();
 }
 
 } // namespace miravel::desktop

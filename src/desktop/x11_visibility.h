@@ -26,6 +26,10 @@ public:
     // watcher is the window's child. Null off the xcb platform.
     static X11Visibility* watch(QWidget& window);
 
+    // Asks again for the visibility changes: Qt puts its own event mask back
+    // whenever the window's flags change.
+    void listen();
+
 signals:
     void coveredChanged(bool covered);
 
@@ -36,7 +40,6 @@ protected:
 private:
     X11Visibility(QWidget& window, xcb_connection_t* connection);
 
-    void listen();
     void setCovered(bool covered);
 
     QWidget& window_;
