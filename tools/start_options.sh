@@ -3,9 +3,11 @@
 # -geometry places it (without a manager and under openbox), -display opens
 # it on the server it names and fails cleanly on one that does not answer,
 # --zoom 3 draws the scale-1 panel with each pixel tripled, --on-top keeps it
-# above under openbox until the menu's "Stay on top" is taken away; Ctrl+C
-# puts the panel's picture on the clipboard and Ctrl+S saves it, and a file
-# that cannot be written is said while the program runs on.
+# above under openbox until the menu's "Stay on top" is taken away; there,
+# at --zoom 2, Ctrl+C puts the panel's picture on the clipboard pixel for
+# pixel and Ctrl+S saves it, a file that cannot be written is said while the
+# program runs on, and trace_check holds every timer of the run, dialogs
+# open and all, to its own moment.
 #
 # Usage: tools/start_options.sh <path-to-miravel>
 set -u
@@ -79,11 +81,14 @@ poll 100 tripled || flag "--zoom 3: the panel is not the scale-1 panel tripled"
 say "--zoom 3: ${WIDTH}x$HEIGHT, the panel $(identify -format %wx%h "$WORK/panel3.png") is the scale-1 panel tripled"
 stop "$ONE"; stop "$THREE"
 
-# --- Under openbox: -geometry, --on-top and the menu's entry ---
+# --- Under openbox, at twice the size: -geometry, --on-top and the menu's entry ---
+ZOOM=2
 mkdir -p "$WORK/home"
 HOME="$WORK/home" openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
 poll 50 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' || fail "openbox did not start"
-start_miravel "$BIN" --on-top -geometry +300+200 --scene Eternity || fail "no window under openbox"
+TRACE=$WORK/trace.jsonl
+start_miravel "$BIN" --on-top --zoom "$ZOOM" -geometry +300+200 --scene Eternity --trace "$TRACE" ||
+    fail "no window under openbox"
 # The frame goes at the place; the client sits inside it.
 IFS=, read -r PX PY <<<"$(place "$WINDOW")"
 [ "$PX" -ge 300 ] && [ "$PX" -le 310 ] && [ "$PY" -ge 200 ] && [ "$PY" -le 240 ] ||
@@ -94,17 +99,18 @@ poll 30 above || flag "openbox: --on-top: $(xprop -id "$WINDOW" _NET_WM_STATE)"
 say "openbox: --on-top: $(xprop -id "$WINDOW" _NET_WM_STATE)"
 # The menu from a right click on the panel; its last entry from the keyboard.
 # shellcheck disable=SC2046 # x and y
-xdotool mousemove --window "$WINDOW" $(centre_of HAIKEI1) click 3
+xdotool mousemove --window "$WINDOW" $(QT_SCALE_FACTOR=$ZOOM centre_of HAIKEI1) click 3
 sleep 0.5
 xdotool key Up Return
 poll 30 eval '! above' || flag "openbox: \"Stay on top\" left $(xprop -id "$WINDOW" _NET_WM_STATE)"
 say "openbox: the menu's \"Stay on top\" took it away: $(xprop -id "$WINDOW" _NET_WM_STATE)"
 SIZE=$(xdotool getwindowgeometry "$WINDOW" | awk '/Geometry:/ { print $2 }')
-[ "$SIZE" = "${WINDOW_SIZE/ /x}" ] || flag "openbox: the window is $SIZE after its state changed"
+read -r WINDOW_W WINDOW_H <<<"$WINDOW_SIZE"
+[ "$SIZE" = "$((WINDOW_W * ZOOM))x$((WINDOW_H * ZOOM))" ] || flag "openbox: the window is $SIZE after its state changed"
 
 # --- Ctrl+C: the clipboard holds what the panel shows ---
 # A moment at which the panel stood still: the same before and after the key.
-panel_now() { screenshot "$WORK/window.png" && panel_of "$WORK/window.png" "$1"; }
+panel_now() { screenshot "$WORK/window.png" && panel_of "$WORK/window.png" "$1" "$ZOOM"; }
 copied() {
     panel_now "$WORK/before.png"
     xdotool key --window "$WINDOW" ctrl+c
@@ -124,6 +130,7 @@ save_as() {
     xdotool key ctrl+s
     DIALOG=$(timeout 10 xdotool search --sync --onlyvisible --name '^Save picture$' 2>/dev/null | head -n 1)
     [ -n "$DIALOG" ] || return 1
+    sleep 1 # the scenes go on meanwhile; trace_check holds them at the end
     xdotool windowfocus --sync "$DIALOG" 2>/dev/null
     xdotool key ctrl+a
     xdotool type "$1"
@@ -162,5 +169,9 @@ else
     say "Ctrl+S on a full disk: skipped, no file system can be mounted here"
 fi
 
-end_miravel || flag "\"end\" after the saves: $STATUS"
+QT_SCALE_FACTOR=$ZOOM end_miravel || flag "\"end\" after the saves: $STATUS"
+# The menu, the clipboard and the dialogs held no timer up.
+"$TRACE_CHECK" "$TRACE" >"$WORK/figures" || flag "trace_check could not read the run"
+say "the run with its menu and dialogs: $(cat "$WORK/figures")"
+tr ' ' '\n' <"$WORK/figures" | grep -qx unmatched=0 || flag "a timer ran otherwise than on its schedule"
 finish

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include <clocale>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -40,6 +41,20 @@ std::vector<QJsonObject> readBack(const QString& path) {
     return lines;
 }
 
+// The lines of a trace once write has recorded into it, each parsed on its own.
+std::vector<QJsonObject> traced(const std::function<void(TraceLog&)>& write) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("trace.jsonl"));
+    QElapsedTimer since;
+    since.start();
+    {
+        TraceLog trace;
+        EXPECT_TRUE(dir.isValid() && trace.open(path, since));
+        write(trace);
+    }
+    return readBack(path);
+}
+
 TEST(TraceLogTest, EveryTextReadsBackAsRecorded) {
     const std::string texts[] = {
         "say \"when\"",
@@ -55,18 +70,10 @@ TEST(TraceLogTest, EveryTextReadsBackAsRecorded) {
         "🐢",
         "The deep sea",
     };
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("trace.jsonl"));
-    QElapsedTimer since;
-    since.start();
-    {
-        TraceLog trace;
-        ASSERT_TRUE(trace.open(path, since));
+    const std::vector<QJsonObject> lines = traced([&](TraceLog& trace) {
         for (const std::string& text : texts) trace.record("SelectBg", "Click", text, 12.5);
         trace.record("Form", "Load");
-    }
-    const std::vector<QJsonObject> lines = readBack(path);
+    });
     ASSERT_EQ(lines.size(), std::size(texts) + 2);
     EXPECT_TRUE(lines.front().value(QStringLiteral("wall")).isDouble());
     for (std::size_t i = 0; i < std::size(texts); ++i) {
@@ -81,19 +88,11 @@ TEST(TraceLogTest, EveryTextReadsBackAsRecorded) {
 
 // The numbers of every kind of line, read back, in the locale now in force.
 void expectNumbersReadBack() {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("trace.jsonl"));
-    QElapsedTimer since;
-    since.start();
-    {
-        TraceLog trace;
-        ASSERT_TRUE(trace.open(path, since));
+    const std::vector<QJsonObject> lines = traced([](TraceLog& trace) {
         trace.recordVirtualZero(152.885);
         trace.recordPaint(18705, 152.885);
         trace.record("JIKOKU1", "Timer", {}, 1552.885);
-    }
-    const std::vector<QJsonObject> lines = readBack(path);
+    });
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_GT(lines[0].value(QStringLiteral("wall")).toDouble(-1), 1e12);
     EXPECT_EQ(lines[1].value(QStringLiteral("virtual_zero")).toDouble(-1), 152.885);
