@@ -40,8 +40,7 @@ bool connectUnix(const std::string& path, bool abstract) {
     const std::size_t offset = abstract ? 1 : 0; // an abstract name starts with a NUL
     if (path.size() + offset >= sizeof address.sun_path) return false;
     std::memcpy(address.sun_path + offset, path.data(), path.size());
-    const auto length =
-        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size() + (abstract ? 0 : 1));
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size() + (abstract ? 0 : 1));
     return ::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&address), length) == 0;
 }
 

@@ -37,8 +37,7 @@ QFont listFont(const forms::ComboBox& list, QFont font, const QStyle& style) {
     const auto fits = [&](const QFontMetrics& metrics) {
         const auto items = list.items();
         return std::all_of(items.begin(), items.end(), [&](std::string_view item) {
-            return metrics.horizontalAdvance(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size()))) <=
-                   room;
+            return metrics.horizontalAdvance(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size()))) <= room;
         });
     };
     for (int pixels = ListFontPixels; pixels >= SmallestListFontPixels; --pixels) {
@@ -64,7 +63,8 @@ QIcon windowIcon(const forms::Picture& picture) {
                              .copy();
     QIcon icon;
     for (const int scale : {1, 2}) {
-        icon.addPixmap(QPixmap::fromImage(scaledPixelForPixel(image, image.size() * scale)));
+        icon.addPixmap(
+            QPixmap::fromImage(scaledPixelForPixel(image, image.size() * scale)));
     }
     return icon;
 }

@@ -172,11 +172,10 @@ void ScenePanel::paintEvent(QPaintEvent* event) {
     for (const QRect& area : event->region() & inside) {
         // Whole physical pixels, copied one to one: at a fractional ratio a
         // fractional source would be resampled.
-        const QRect source =
-            QRectF(QPointF(area.topLeft() - inside.topLeft()) * ratio, QSizeF(area.size()) * ratio).toAlignedRect() &
-            scene.rect();
-        const QRectF target(QPointF(source.topLeft()) / ratio + QPointF(inside.topLeft()),
-                            QSizeF(source.size()) / ratio);
+        const QRect source = QRectF(QPointF(area.topLeft() - inside.topLeft()) * ratio, QSizeF(area.size()) * ratio)
+                                 .toAlignedRect() &
+                             scene.rect();
+        const QRectF target(QPointF(source.topLeft()) / ratio + QPointF(inside.topLeft()), QSizeF(source.size()) / ratio);
         painter.drawImage(target, scene, source);
     }
     // The frame never changes: most paints are of the inside only.

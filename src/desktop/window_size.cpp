@@ -1,5 +1,7 @@
 #include "desktop/window_size.h"
 
+#include "desktop/x11_connection.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMetaObject>
@@ -30,11 +32,8 @@ constexpr std::uint32_t MotifBorder = 2, MotifTitle = 8, MotifMenu = 16, MotifMi
 // asks for; a window of one size asks to be moved, minimized and closed only,
 // and for a frame without resize handles.
 void WindowSize::askForNoResizing(QWidget& window) {
-    // Only the xcb platform's windows are X11 windows; the offscreen one may
-    // still speak of an X11 connection of its own.
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || !x11 || !x11->connection()) return;
-    xcb_connection_t* connection = x11->connection();
+    xcb_connection_t* connection = x11Connection();
+    if (!connection) return;
     const std::string_view name = "_MOTIF_WM_HINTS";
     xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr);

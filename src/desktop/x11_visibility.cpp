@@ -1,5 +1,7 @@
 #include "desktop/x11_visibility.h"
 
+#include "desktop/x11_connection.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -13,12 +15,10 @@
 namespace miravel::desktop {
 
 X11Visibility* X11Visibility::watch(QWidget& window) {
-    // The offscreen platform may speak of an X11 connection of its own, and
-    // its windows are none of that server's.
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || !x11 || !x11->connection()) return nullptr;
+    xcb_connection_t* connection = x11Connection();
+    if (!connection) return nullptr;
     window.winId();
-    return new X11Visibility(window, x11->connection());
+    return new X11Visibility(window, connection);
 }
 
 X11Visibility::X11Visibility(QWidget& window, xcb_connection_t* connection)
