@@ -68,9 +68,9 @@ start_other() {
     pid=$!
     APP_PID=$pid
     case $config in
-    xclock) timeout 10 xdotool search --sync --onlyvisible --class xclock ;;
-    bare) timeout 10 xdotool search --sync --onlyvisible --name '^bare$' ;;
-    esac >/dev/null 2>&1
+    xclock) find_window 100 --onlyvisible --class xclock ;;
+    bare) find_window 100 --onlyvisible --name '^bare$' ;;
+    esac >/dev/null
 }
 
 # One run, in a subshell with its own X server, plain or traced: prints

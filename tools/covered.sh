@@ -65,7 +65,7 @@ main_switches() { awk '/ctxt_switches/ { s += $2 } END { print s + 0 }' "/proc/$
 trace_copy() { grep '}$' "$TRACE" >"$1"; }
 
 xmessage -geometry 400x400+600+300 -title cover "a window over the program" >/dev/null 2>&1 &
-COVER=$(timeout 10 xdotool search --sync --onlyvisible --name '^cover$' 2>/dev/null | head -n 1)
+COVER=$(find_window 100 --onlyvisible --name '^cover$')
 [ -n "$COVER" ] || fail "no covering window appeared"
 # Moves the cover's top-left to the client area's x y plus these, above the program.
 cover_at() {

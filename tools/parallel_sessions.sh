@@ -20,7 +20,7 @@ session() (
     require_tools Xvfb xdotool || exit 2
     start_xvfb || { echo "no X server" >&2; exit 1; }
     start_miravel "$BIN" || { echo "no window on $DISPLAY; X server: $(tail -n 3 "$WORK/xvfb.log")" >&2; kill -0 "$APP_PID" 2>/dev/null && echo "program running" >&2; exit 1; }
-    windows=$(xdotool search --onlyvisible --name '^Form1$' | wc -l)
+    windows=$(search_windows --onlyvisible --name '^Form1$' | wc -l)
     owner=$(xdotool getwindowpid "$WINDOW")
     pid=$APP_PID
     end_miravel

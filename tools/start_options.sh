@@ -22,19 +22,8 @@ require_tools Xvfb xdotool xprop xclip openbox import convert compare || exit 2
 # The window's place on the screen, without its frame: "x,y".
 place() { xdotool getwindowgeometry "$1" | awk '/Position:/ { print $2 }'; }
 # The one window of a program started by hand, by its process.
-window_of() { timeout 10 xdotool search --sync --all --onlyvisible --pid "$1" --name '^Form1$' 2>/dev/null | head -n 1; }
+window_of() { find_window 100 --all --onlyvisible --pid "$1" --name '^Form1$'; }
 stop() { kill "$1" 2>/dev/null; wait "$1" 2>/dev/null; }
-# A visible window by its title, waited for up to 10 s. Asked again and again:
-# a search that meets a window as it is destroyed (the dialog's) gives up.
-find_window() {
-    local found=
-    for _ in $(seq 100); do
-        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-        [ -n "$found" ] && break
-        sleep 0.1
-    done
-    echo "$found"
-}
 # The panel's inner area (logical rectangle "x y w h" at a scale) in a shot of the window.
 panel_of() { convert "$1" -crop "$(QT_SCALE_FACTOR=${3:-1} crop "$INNER_HAIKEI1")" +repage "$2"; }
 same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
@@ -54,9 +43,9 @@ poll 100 test -s "$WORK/other" || fail "no second X server"
 OTHER=:$(head -n 1 "$WORK/other")
 "$BIN" -display "$OTHER" 2>"$WORK/other.log" &
 PID=$!
-DISPLAY=$OTHER timeout 10 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null 2>&1 ||
+DISPLAY=$OTHER find_window 100 --onlyvisible --name '^Form1$' >/dev/null ||
     flag "-display $OTHER: no window there"
-[ -z "$(xdotool search --name '^Form1$' 2>/dev/null)" ] || flag "-display $OTHER: a window on $DISPLAY too"
+[ -z "$(search_windows --name '^Form1$')" ] || flag "-display $OTHER: a window on $DISPLAY too"
 stop "$PID"
 say "-display $OTHER: the window opens there and not on $DISPLAY"
 "$BIN" -display :999 >"$WORK/out" 2>"$WORK/err"
@@ -139,7 +128,7 @@ say "Ctrl+C: the clipboard holds the panel's $(identify -format %wx%h "$WORK/cli
 save_as() {
     xdotool windowfocus --sync "$WINDOW" 2>/dev/null
     xdotool key ctrl+s
-    DIALOG=$(find_window '^Save picture$')
+    DIALOG=$(find_window 100 --onlyvisible --name '^Save picture$')
     [ -n "$DIALOG" ] || return 1
     sleep 1 # the scenes go on meanwhile; trace_check holds them at the end
     xdotool windowfocus --sync "$DIALOG" 2>/dev/null
@@ -147,7 +136,7 @@ save_as() {
     xdotool type "$1"
     sleep 0.3
     xdotool key Return
-    poll 50 eval '[ -z "$(xdotool search --onlyvisible --name "^Save picture$" 2>/dev/null)" ]'
+    poll 50 eval '[ -z "$(search_windows --onlyvisible --name "^Save picture$")" ]'
 }
 saved() {
     rm -f "$WORK/saved.png"
@@ -167,12 +156,12 @@ mkdir "$WORK/full"
 if mount -t tmpfs -o size=16k tmpfs "$WORK/full" 2>/dev/null; then
     dd if=/dev/zero of="$WORK/full/filler" bs=4k 2>/dev/null
     save_as "$WORK/full/picture.png" || flag "Ctrl+S: the dialog did not take a path on a full disk"
-    MESSAGE=$(find_window '^Miravel$')
+    MESSAGE=$(find_window 100 --onlyvisible --name '^Miravel$')
     [ -n "$MESSAGE" ] || flag "Ctrl+S: no message for a full disk"
     [ -e "$WORK/full/picture.png" ] && flag "Ctrl+S: a part of the picture was left on the full disk"
     xdotool windowfocus --sync "$MESSAGE" 2>/dev/null
     xdotool key Return
-    poll 30 eval '[ -z "$(xdotool search --onlyvisible --name "^Miravel$" 2>/dev/null)" ]' || flag "the message stays"
+    poll 30 eval '[ -z "$(search_windows --onlyvisible --name "^Miravel$")" ]' || flag "the message stays"
     kill -0 "$APP_PID" 2>/dev/null || flag "the program ended after the failed save"
     [ "$FAILED" = 0 ] && say "Ctrl+S on a full disk: the message was shown, nothing was left there, the program runs on"
     umount "$WORK/full"

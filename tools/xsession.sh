@@ -100,6 +100,31 @@ start_xvfb() {
     return 1
 }
 
+# The windows that xdotool search finds with these options, one id a line.
+# Debian's xdotool ends a search at the first window destroyed under it
+# (BadWindow), and programs and managers starting up destroy windows of their
+# own: a search cut short so is made again.
+search_windows() {
+    local found i
+    for ((i = 0; i < 20; i++)); do
+        found=$(xdotool search "$@" 2>"$WORK/search.err") && { echo "$found"; return 0; }
+        grep -q "X Error" "$WORK/search.err" || return 1
+    done
+    return 1
+}
+
+# The first window such a search finds, waited for up to the given tenths of a
+# second: "find_window 100 --onlyvisible --name '^Form1$'".
+find_window() {
+    local tenths=$1; shift
+    local i
+    for ((i = 0; i < tenths; i++)); do
+        search_windows "$@" | head -n 1 | grep . && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # Starts the program with the given arguments and waits for its window.
 start_miravel() {
     local bin=$1; shift
@@ -108,7 +133,7 @@ start_miravel() {
     TRACE_CHECK=$(dirname "${PLACES:-$bin}")/trace_check
     "$bin" "$@" >"$WORK/out.log" 2>"$WORK/err.log" &
     APP_PID=$!
-    WINDOW=$(timeout 15 xdotool search --sync --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1)
+    WINDOW=$(find_window 150 --onlyvisible --name '^Form1$')
     [ -n "$WINDOW" ] || { cat "$WORK/err.log" >&2; return 1; }
     eval "$(xdotool getwindowgeometry --shell "$WINDOW")" # X, Y, WIDTH, HEIGHT
 }
