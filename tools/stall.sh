@@ -6,7 +6,9 @@
 # resume every timer runs once, never twice within half its Interval, and then
 # keeps its Interval on average; from screenshots just before the stop and
 # just after the resume, the turtle moved only the steps of the time it was
-# running, not the twenty a burst would make. "end" then gives status 0.
+# running, not the twenty a burst would make. trace_check, told by the trace
+# where the stall moved the timers on, replays every timer as the program ran
+# it. "end" then gives status 0.
 #
 # Usage: tools/stall.sh <path-to-miravel> [stop-seconds]
 set -u
@@ -116,5 +118,12 @@ trace_lines "$WORK/trace.jsonl" | awk -v intervals="$INTERVALS" -v stop_ms="$((T
         }
         exit bad
     }' || exit 1
+# --- The replay: told where the stall moved the timers on, it ran them as the program did ---
+"$TRACE_CHECK" "$WORK/trace.jsonl" >"$WORK/figures" || fail "trace_check could not read the run"
+read -r UNMATCHED STALLED <<<"$(tr ' ' '\n' <"$WORK/figures" | awk -F= '$1 == "unmatched" { u = $2 } $1 == "stalled" { s = $2 } END { print u, s }')"
+[ "$UNMATCHED" = 0 ] || flag "the replay ran the timers otherwise: $(cat "$WORK/figures")"
+[ "$STALLED" -ge $((STOP_S * 1000 - 100)) ] && [ "$STALLED" -le $((T_CONT - T_STOP + 200)) ] ||
+    flag "the trace moved the timers on by $STALLED ms for a stop of $((T_CONT - T_STOP)) ms"
+say "the replay: every timer ran as in the program; the stall moved them on by $STALLED ms"
 say "\"end\": exit status 0"
 finish

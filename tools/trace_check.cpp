@@ -3,7 +3,9 @@
 // The user's actions in the trace (load, "time", a choice in the list,
 // "clear", "end") are replayed at the same moments on a Form1 running on the
 // virtual clock, where every timer fires exactly on its schedule and the
-// clock reads the wall-clock time of each moment. The replay gives the
+// clock reads the wall-clock time of each moment. Where the program stalled
+// and moved its timers' clock on (a later virtual_zero line), so does the
+// replay, and "stalled" says by how much in all. The replay gives the
 // moments at which a timer's handler changed what is seen; each is paired
 // with the first paint that showed it, and the delay from the one to the
 // other is what a person sees of the program's timing. The virtual runs of
@@ -62,12 +64,51 @@ struct Paint {
     double shows = 0;
 };
 
+// Where the virtual clock stands against the trace ms. The first zero is set
+// at start; each later one, written when the program woke so late that it
+// moved its timers' clock on instead of running every missed tick, holds from
+// the moment it was written.
+class Zeros {
+public:
+    struct Zero {
+        double from; // trace ms of the line
+        double zero; // trace ms at which the virtual clock read 0
+    };
+
+    void add(Zero zero) { zeros_.push_back(zero); }
+    bool empty() const { return zeros_.empty(); }
+    // The virtual moment at a trace ms, in whole ms as the real driver counts.
+    // The trace keeps three decimals: a timer's own moment may come back a
+    // hair below its whole ms.
+    forms::Ms virtualAt(double ms) const {
+        const double zero = inForce([ms](const Zero& z) { return z.from <= ms; });
+        return static_cast<forms::Ms>(std::floor(ms - zero + 0.0005));
+    }
+    // The trace ms of a virtual moment.
+    double traceAt(double v) const {
+        return v + inForce([v](const Zero& z) { return z.from - z.zero <= v; });
+    }
+    // How far the stalls moved the timers' clock on, in all.
+    double stalled() const { return zeros_.back().zero - zeros_.front().zero; }
+
+private:
+    // The last zero in force by the test; the first holds until another does.
+    template <typename Test>
+    double inForce(Test holds) const {
+        double zero = zeros_.front().zero;
+        for (std::size_t i = 1; i < zeros_.size() && holds(zeros_[i]); ++i) zero = zeros_[i].zero;
+        return zero;
+    }
+
+    std::vector<Zero> zeros_;
+};
+
 struct Trace {
     std::vector<Line> runs;
     std::vector<Paint> paints;
     std::optional<double> wall; // wall-clock epoch ms at wallMs
     double wallMs = 0;
-    std::optional<double> virtualZero; // trace ms at which the virtual clock read 0
+    Zeros zeros;
 };
 
 // The trace's lines as the replay needs them. Throws trace::BadTrace.
@@ -80,7 +121,7 @@ std::optional<Trace> readTrace(const char* path) {
             trace.wall = wall->epochMs;
             trace.wallMs = wall->ms;
         } else if (const auto* zero = std::get_if<miravel::trace::VirtualZero>(&line)) {
-            trace.virtualZero = zero->zero;
+            trace.zeros.add({zero->ms, zero->zero});
         } else if (const auto* paint = std::get_if<miravel::trace::Painted>(&line)) {
             trace.paints.push_back({paint->ms, paint->shows});
         } else if (const auto* run = std::get_if<miravel::trace::HandlerRun>(&line)) {
@@ -135,9 +176,9 @@ bool replayAction(miravel::Form1& form, const Line& run, std::string& problem) {
 // Replays the trace's user actions on a virtual Form1; what it records is in
 // trace ms, so it compares directly with the real run.
 Ideal idealRun(const Trace& trace, std::string& problem) {
-    const double zero = *trace.virtualZero;
+    const Zeros& zeros = trace.zeros;
     miravel::Form1 form;
-    const auto traceMs = [&] { return zero + static_cast<double>(form.scheduler().now()); };
+    const auto traceMs = [&] { return zeros.traceAt(static_cast<double>(form.scheduler().now())); };
     form.timeOfDay = [&] { return localTimeAt(*trace.wall + traceMs() - trace.wallMs); };
     Ideal ideal;
     Runs& runs = ideal.runs;
@@ -153,8 +194,7 @@ Ideal idealRun(const Trace& trace, std::string& problem) {
         if (!acting && forms::Form::shows(source, area) && (ideal.changes.empty() || ideal.changes.back() != at))
             ideal.changes.push_back(at);
     });
-    // The virtual clock counts whole milliseconds, as the real driver's does.
-    const auto at = [zero](double ms) { return static_cast<forms::Ms>(std::floor(ms - zero)); };
+    const auto at = [&zeros](double ms) { return zeros.virtualAt(ms); };
     try {
         for (const Line& run : trace.runs) {
             if (isTimer(run.handler)) continue;
@@ -237,7 +277,7 @@ int check(const char* path, char* const* span) {
         std::fprintf(stderr, "trace_check: cannot read %s\n", path);
         return 2;
     }
-    if (!trace->virtualZero || !trace->wall || trace->runs.empty()) {
+    if (trace->zeros.empty() || !trace->wall || trace->runs.empty()) {
         std::fprintf(stderr, "trace_check: %s lacks the wall time, the virtual zero or any handler run\n", path);
         return 2;
     }
@@ -298,9 +338,8 @@ int check(const char* path, char* const* span) {
     std::optional<double> lateBlink;
     for (const Line& run : trace->runs) {
         if (run.handler != "SelectBg_Click" || run.text != "Eternity") continue;
-        const double zero = *trace->virtualZero;
         const double due =
-            zero + static_cast<double>(static_cast<forms::Ms>(std::floor(run.ms - zero)) + LateBlinkAfterChoice);
+            trace->zeros.traceAt(static_cast<double>(trace->zeros.virtualAt(run.ms) + LateBlinkAfterChoice));
         // The blink's timer only starts the eyes' closing; the first frame shows on the next tick.
         const auto blink =
             std::find_if(delays.begin(), delays.end(), [due](const Pair& pair) { return pair.ideal >= due; });
@@ -329,12 +368,13 @@ int check(const char* path, char* const* span) {
     }
 
     std::printf("timer_events=%zu unmatched=%d miscounted=%s visible_changes=%zu median=%.3f p99=%.3f max=%.3f "
-                "drift=%s late_blink=%s clock_seconds=%zu clock_lag_median=%.3f clock_lag_max=%.3f run_s=%.1f",
+                "drift=%s late_blink=%s clock_seconds=%zu clock_lag_median=%.3f clock_lag_max=%.3f run_s=%.1f "
+                "stalled=%.0f",
                 events, unmatched, miscounted.empty() ? "-" : miscounted.c_str(), absolute.size(), median(absolute),
                 percentile(absolute, 99), absolute.empty() ? NAN : *std::max_element(absolute.begin(), absolute.end()),
                 drift ? std::to_string(*drift).c_str() : "-", lateBlink ? std::to_string(*lateBlink).c_str() : "-",
                 lags.size(), median(lags), lags.empty() ? NAN : *std::max_element(lags.begin(), lags.end()),
-                (end - start) / 1000);
+                (end - start) / 1000, trace->zeros.stalled());
     if (span != nullptr) {
         // The moments a second at which a pixel changed, and the paints, over the span.
         const double from = std::strtod(span[0], nullptr);

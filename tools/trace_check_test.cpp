@@ -180,6 +180,27 @@ TEST_F(TraceCheck, BothModesSayABadLineAndFail) {
     }
 }
 
+// The clock's timer, every 100 ms from Load, until the program wakes a second
+// late for virtual 400 and moves its timers' clock on: six runs, as in the
+// program, only if the replay takes the second zero.
+TEST_F(TraceCheck, AStallInTheTraceMovesTheReplaysTimersOn) {
+    const std::filesystem::path trace = dir / "stall.jsonl";
+    std::ofstream out(trace);
+    out << WallLine << '\n'
+        << R"({"ms": 150.061, "handler": "Form_Load"})" << '\n'
+        << R"({"ms": 152.898, "virtual_zero": 152.885})" << '\n';
+    for (const char* ms : {"252.885", "352.885", "452.885", "1552.885"}) // the last one due at 552.885
+        out << R"({"ms": )" << ms << R"(, "handler": "JIKOKU1_Timer"})" << '\n';
+    out << R"({"ms": 1553.2, "virtual_zero": 1152.885})" << '\n';
+    for (const char* ms : {"1652.885", "1752.885"})
+        out << R"({"ms": )" << ms << R"(, "handler": "JIKOKU1_Timer"})" << '\n';
+    out.close();
+    const Finished checked = run("", trace);
+    EXPECT_EQ(checked.status, 0) << checked.err;
+    EXPECT_NE(checked.out.find(" unmatched=0 "), std::string::npos) << checked.out;
+    EXPECT_NE(checked.out.find(" stalled=1000"), std::string::npos) << checked.out;
+}
+
 TEST_F(TraceCheck, LinesModePrintsATextAsItWasTraced) {
     const std::filesystem::path trace = dir / "text.jsonl";
     std::ofstream(trace) << WallLine << '\n'

@@ -39,14 +39,14 @@ void Driver::rearm() {
 
 void Driver::catchUp() {
     double now = virtualNow();
-    if (wake_) {
-        const double late = now - static_cast<double>(*wake_);
-        if (late > StallMs) {
-            offset_ += late;
-            now = static_cast<double>(*wake_);
-        }
+    const bool stalled = wake_ && now - static_cast<double>(*wake_) > StallMs;
+    if (stalled) {
+        offset_ += now - static_cast<double>(*wake_);
+        now = static_cast<double>(*wake_);
     }
     form_.scheduler().advanceTo(static_cast<forms::Ms>(std::floor(now)));
+    // After what was due has run: those runs belong to the time before the stall.
+    if (stalled) emit offsetShifted(offset_);
 }
 
 void Driver::tick() {

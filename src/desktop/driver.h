@@ -67,6 +67,10 @@ public:
     int armedDelay() const { return armedDelay_; }
     std::optional<forms::Ms> wakeMoment() const { return wake_; }
 
+signals:
+    // A stall moved virtual time's zero on to this monotonic time.
+    void offsetShifted(double offset);
+
 private:
     forms::Form& form_;
     Clock clock_;

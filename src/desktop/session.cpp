@@ -45,6 +45,8 @@ Session::Session(Form1& form, TraceLog* trace, Driver::Clock clock, WallClock* w
         });
         window_->panel().setPaintObserver(
             [this, trace](long long devicePixels) { trace->recordPaint(devicePixels, driver_->monotonicOfNow()); });
+        // A replay keeps the real run's timers only if it knows where a stall moved them.
+        connect(driver_.get(), &Driver::offsetShifted, this, [trace](double offset) { trace->recordVirtualZero(offset); });
     }
     // End comes from inside a handler: leave it first, then close. A run-time
     // error also ends the form, and its report decides the status instead.

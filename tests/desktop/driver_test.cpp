@@ -71,17 +71,24 @@ TEST_F(DriverTest, ArmsForTheFirstVisibleChangeAndNotBefore) {
     EXPECT_EQ(events.size(), 8u); // the seven hidden-change ticks ran on the way, in order
     EXPECT_EQ(events.back(), (Event{"JIKOKU1", 800}));
     EXPECT_EQ(driver.wakeMoment(), 1800);
+    bool shifted = false;
+    QObject::connect(&driver, &Driver::offsetShifted, [&] { shifted = true; });
     wakeAt(5000 + 1800 + 3); // a little late is jitter, not a stall
     EXPECT_DOUBLE_EQ(driver.offset(), 5000);
+    EXPECT_FALSE(shifted);
     EXPECT_EQ(driver.armedDelay(), 997);
 }
 
 TEST_F(DriverTest, AStallRunsWhatWasDueOnceThenKeepsTheRhythm) {
     actAt(5000, [&] { form.SelectBg.choose(1); }); // the deep sea: the lure's first glow at 300
     EXPECT_EQ(driver.wakeMoment(), 300);
+    // Told after what was due ran, so that a trace puts those runs before the shift.
+    std::vector<std::pair<double, std::size_t>> shifts;
+    QObject::connect(&driver, &Driver::offsetShifted, [&](double offset) { shifts.emplace_back(offset, events.size()); });
     // Suspended for a minute: what was due by 300 runs once, not four hundred
     // turtle steps; virtual time resumes there.
     wakeAt(65300);
+    EXPECT_EQ(shifts, (std::vector<std::pair<double, std::size_t>>{{5000 + 60000, 6}}));
     EXPECT_EQ(events,
               (std::vector<Event>{
                   {"JIKOKU1", 100}, {"KAME", 150}, {"JIKOKU1", 200}, {"JIKOKU1", 300}, {"KAME", 300}, {"ANCOU", 300}}));
