@@ -122,7 +122,9 @@ trace_lines "$WORK/trace.jsonl" | awk -v intervals="$INTERVALS" -v stop_ms="$((T
 "$TRACE_CHECK" "$WORK/trace.jsonl" >"$WORK/figures" || fail "trace_check could not read the run"
 read -r UNMATCHED STALLED <<<"$(tr ' ' '\n' <"$WORK/figures" | awk -F= '$1 == "unmatched" { u = $2 } $1 == "stalled" { s = $2 } END { print u, s }')"
 [ "$UNMATCHED" = 0 ] || flag "the replay ran the timers otherwise: $(cat "$WORK/figures")"
-[ "$STALLED" -ge $((STOP_S * 1000 - 100)) ] && [ "$STALLED" -le $((T_CONT - T_STOP + 200)) ] ||
+# Less the part of the stop the program would have slept anyway (its wait
+# for the next change), more any hiccup of a loaded machine.
+[ "$STALLED" -ge $((T_CONT - T_STOP - 300)) ] && [ "$STALLED" -le $((T_CONT - T_STOP + 500)) ] ||
     flag "the trace moved the timers on by $STALLED ms for a stop of $((T_CONT - T_STOP)) ms"
 say "the replay: every timer ran as in the program; the stall moved them on by $STALLED ms"
 say "\"end\": exit status 0"
