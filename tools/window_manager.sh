@@ -63,7 +63,7 @@ one_manager() {
     WM_PID=$!
     poll 100 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
         { flag "$wm: the manager did not start"; cat "$WORK/$wm.log" >&2; server_state; stop_wm; xsession_cleanup; return; }
-    start_miravel "$BIN" || { flag "$wm: no window"; server_state; stop_wm; xsession_cleanup; return; }
+    start_miravel "$BIN" || { flag "$wm: no window"; cat "$WORK/$wm.log" >&2; server_state; stop_wm; xsession_cleanup; return; }
     # Requests are the manager's business only once it has framed the window.
     poll 100 eval '! xwininfo -children -id "$WINDOW" | grep -q "Parent window id: .*(the root window)"' ||
         flag "$wm: the window was never framed"

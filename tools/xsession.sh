@@ -134,8 +134,23 @@ start_miravel() {
     "$bin" "$@" >"$WORK/out.log" 2>"$WORK/err.log" &
     APP_PID=$!
     WINDOW=$(find_window 150 --onlyvisible --name '^Form1$')
-    [ -n "$WINDOW" ] || { cat "$WORK/err.log" >&2; return 1; }
+    [ -n "$WINDOW" ] || { cat "$WORK/err.log" >&2; window_report >&2; return 1; }
     eval "$(xdotool getwindowgeometry --shell "$WINDOW")" # X, Y, WIDTH, HEIGHT
+}
+
+# What there was instead of a visible window: the program's state and where
+# its main thread waits, and any window of its title that is not mapped.
+window_report() {
+    if kill -0 "$APP_PID" 2>/dev/null; then
+        echo "the program runs, $(grep '^State' "/proc/$APP_PID/status"), waiting in $(cat "/proc/$APP_PID/wchan")"
+        command -v gdb >/dev/null && timeout 20 gdb -p "$APP_PID" -batch -ex bt 2>/dev/null | grep '^#' | head -n 25
+    else
+        echo "the program has ended"
+    fi
+    local id
+    for id in $(search_windows --name '^Form1$'); do
+        echo "window $id: $(xwininfo -id "$id" | grep -E 'Map State|Absolute' | tr -s ' \n' ' ')"
+    done
 }
 
 # Presses "end" and waits for the program to go: true when it ended within two
