@@ -121,16 +121,15 @@ end_miravel || fail "\"end\": $STATUS"
 # --- The run against the ideal one ---
 "$TRACE_CHECK" "$WORK/before-cover.jsonl" >"$WORK/before.fig" || fail "trace_check could not read the run before the cover"
 "$TRACE_CHECK" "$TRACE" >"$WORK/whole.fig" || fail "trace_check could not read the run"
-figure() { tr ' ' '\n' <"$WORK/$1.fig" | awk -F= -v name="$2" '$1 == name { print $2 }'; }
-say "before the cover: $(figure before visible_changes) changes, median $(figure before median) ms, max $(figure before max) ms to the paint"
+say "before the cover: $(figure "$WORK/before.fig" visible_changes) changes, median $(figure "$WORK/before.fig" median) ms, max $(figure "$WORK/before.fig" max) ms to the paint"
 say "the whole run: $(cat "$WORK/whole.fig")"
-awk -v m="$(figure before median)" -v max="$MEDIAN_MAX" 'BEGIN { exit !(m <= max) }' ||
+awk -v m="$(figure "$WORK/before.fig" median)" -v max="$MEDIAN_MAX" 'BEGIN { exit !(m <= max) }' ||
     flag "before the cover, changes were painted late (median over $MEDIAN_MAX ms)"
 for part in before whole; do
-    [ "$(figure $part unmatched)" = 0 ] || flag "$part: the timers ran otherwise than on the ideal schedule: $(figure $part miscounted)"
+    [ "$(figure "$WORK/$part.fig" unmatched)" = 0 ] || flag "$part: the timers ran otherwise than on the ideal schedule: $(figure "$WORK/$part.fig" miscounted)"
 done
 # While covered, each change waited for the uncovering, and no longer.
-awk -v m="$(figure whole max)" -v span="$(awk -v a="$COVERED_AT" -v b="$UNCOVERED_AT" 'BEGIN { print b - a }')" \
+awk -v m="$(figure "$WORK/whole.fig" max)" -v span="$(awk -v a="$COVERED_AT" -v b="$UNCOVERED_AT" 'BEGIN { print b - a }')" \
     -v slack="$UNCOVER_MAX" 'BEGIN { exit !(m <= span + slack) }' ||
     flag "a change waited longer than the cover for its paint"
 say "\"end\": exit status 0"

@@ -120,8 +120,8 @@ trace_lines "$WORK/trace.jsonl" | awk -v intervals="$INTERVALS" -v stop_ms="$((T
     }' || exit 1
 # --- The replay: told where the stall moved the timers on, it ran them as the program did ---
 "$TRACE_CHECK" "$WORK/trace.jsonl" >"$WORK/figures" || fail "trace_check could not read the run"
-read -r UNMATCHED STALLED <<<"$(tr ' ' '\n' <"$WORK/figures" | awk -F= '$1 == "unmatched" { u = $2 } $1 == "stalled" { s = $2 } END { print u, s }')"
-[ "$UNMATCHED" = 0 ] || flag "the replay ran the timers otherwise: $(cat "$WORK/figures")"
+STALLED=$(figure "$WORK/figures" stalled)
+[ "$(figure "$WORK/figures" unmatched)" = 0 ] || flag "the replay ran the timers otherwise: $(cat "$WORK/figures")"
 # Less the part of the stop the program would have slept anyway (its wait
 # for the next change), more any hiccup of a loaded machine.
 [ "$STALLED" -ge $((T_CONT - T_STOP - 300)) ] && [ "$STALLED" -le $((T_CONT - T_STOP + 500)) ] ||

@@ -173,9 +173,9 @@ QT_SCALE_FACTOR=$ZOOM end_miravel || flag "\"end\" after the saves: $STATUS"
 # The menu, the clipboard and the dialogs held no timer up.
 "$TRACE_CHECK" "$TRACE" >"$WORK/figures" || flag "trace_check could not read the run"
 say "the run with its menu and dialogs: $(cat "$WORK/figures")"
-tr ' ' '\n' <"$WORK/figures" | grep -qx unmatched=0 || flag "a timer ran otherwise than on its schedule"
+[ "$(figure "$WORK/figures" unmatched)" = 0 ] || flag "a timer ran otherwise than on its schedule"
 # A dialog that held the program up while open would stall it for all of the
 # second and more it stays open; a loaded machine's hiccups are far shorter.
-STALLED=$(tr ' ' '\n' <"$WORK/figures" | awk -F= '$1 == "stalled" { print $2 }')
+STALLED=$(figure "$WORK/figures" stalled)
 [ "$STALLED" -lt 1000 ] || flag "the timers were held up for $STALLED ms"
 finish

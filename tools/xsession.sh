@@ -139,7 +139,7 @@ start_miravel() {
 }
 
 # What there was instead of a visible window: the program's state and where
-# its main thread waits, and any window of its title that is not mapped.
+# its main thread waits, and every window of its title with its map state.
 window_report() {
     if kill -0 "$APP_PID" 2>/dev/null; then
         echo "the program runs, $(grep '^State' "/proc/$APP_PID/status"), waiting in $(cat "/proc/$APP_PID/wchan")"
@@ -163,6 +163,9 @@ end_miravel() {
     APP_PID=
     [ "$STATUS" = 0 ] || { cat "$WORK/err.log" >&2; return 1; }
 }
+
+# One figure, by name, of trace_check's line in a file: "figure FILE unmatched".
+figure() { tr ' ' '\n' <"$1" | awk -F= -v name="$2" '$1 == name { print $2 }'; }
 
 # A --trace file as "ms kind value [text]" lines (see trace_check --lines).
 trace_lines() { "$TRACE_CHECK" --lines "$1"; }

@@ -39,9 +39,10 @@ void Driver::rearm() {
 
 void Driver::catchUp() {
     double now = virtualNow();
-    const bool stalled = wake_ && now - static_cast<double>(*wake_) > StallMs;
+    const double late = wake_ ? now - static_cast<double>(*wake_) : 0;
+    const bool stalled = late > StallMs;
     if (stalled) {
-        offset_ += now - static_cast<double>(*wake_);
+        offset_ += late;
         now = static_cast<double>(*wake_);
     }
     form_.scheduler().advanceTo(static_cast<forms::Ms>(std::floor(now)));
