@@ -3,7 +3,7 @@
 # cmake/packaging.cmake.
 #
 # Defines:
-#   icon_generator       host tool: 32 x 32 PNG -> hicolor PNGs and SVG
+#   icon_generator       host tool (host_tools.cmake): 32 x 32 PNG -> hicolor PNGs and SVG
 #   miravel_icons        target producing MIRAVEL_ICONS_DIR, built by default
 #   MIRAVEL_ICONS_DIR    ${PROJECT_BINARY_DIR}/icons, laid out as hicolor/
 
@@ -15,8 +15,7 @@ foreach(_size IN ITEMS 32 48 64 128 256)
     list(APPEND _miravel_icon_files "${MIRAVEL_ICONS_DIR}/${_size}x${_size}/apps/miravel.png")
 endforeach()
 
-add_executable(icon_generator "${PROJECT_SOURCE_DIR}/tools/icon_generator.cpp")
-target_link_libraries(icon_generator PRIVATE Qt6::Gui)
+miravel_host_tool(icon_generator SOURCES "${PROJECT_SOURCE_DIR}/tools/icon_generator.cpp" LIBRARIES Qt6::Gui)
 
 add_custom_command(
     OUTPUT ${_miravel_icon_files}

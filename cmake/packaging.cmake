@@ -22,16 +22,14 @@ set(_miravel_rc "${PROJECT_BINARY_DIR}/miravel.rc")
 configure_file("${PROJECT_SOURCE_DIR}/packaging/windows/miravel.rc.in" "${_miravel_rc}" @ONLY)
 
 if(TARGET miravel)
-    install(TARGETS miravel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     # The program must never start without its icon file having been made.
     add_dependencies(miravel miravel_picture_files)
+    # Windows has a folder of its own and no desktop files, manual or theme.
     if(WIN32)
-        target_sources(miravel PRIVATE "${_miravel_rc}")
-        # The resource names the icon by file name only; it lives in the build.
-        set_property(SOURCE "${_miravel_rc}" APPEND PROPERTY INCLUDE_DIRECTORIES "${MIRAVEL_PICTURES_DIR}")
-        set_property(SOURCE "${_miravel_rc}" APPEND PROPERTY OBJECT_DEPENDS "${MIRAVEL_PICTURES_DIR}/Form1.ico")
-        set_target_properties(miravel PROPERTIES WIN32_EXECUTABLE ON)
+        include(${CMAKE_CURRENT_LIST_DIR}/windows.cmake)
+        return()
     endif()
+    install(TARGETS miravel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/miravel.desktop"

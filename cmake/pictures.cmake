@@ -2,7 +2,7 @@
 # and the decoder library. Included from the root after project().
 #
 # Defines:
-#   picture_encoder        host tool: art/ -> records, icon files, desktop PNG
+#   picture_encoder        host tool (host_tools.cmake): art/ -> records, icon files, desktop PNG
 #   miravel_picture_files  custom target producing everything below
 #   miravel_pictures       static library: decoder + compiled records
 #   MIRAVEL_PICTURES_DIR   ${PROJECT_BINARY_DIR}/pictures (<Control>.ico, miravel.png)
@@ -18,10 +18,8 @@ set(_miravel_manifest "${MIRAVEL_ART_DIR}/pictures.txt")
 
 find_package(Qt6 REQUIRED COMPONENTS Gui)
 
-add_executable(picture_encoder "${PROJECT_SOURCE_DIR}/tools/picture_encoder.cpp")
-target_compile_features(picture_encoder PRIVATE cxx_std_20)
 # QImage writes the desktop icon's PNG.
-target_link_libraries(picture_encoder PRIVATE Qt6::Gui)
+miravel_host_tool(picture_encoder SOURCES "${PROJECT_SOURCE_DIR}/tools/picture_encoder.cpp" LIBRARIES Qt6::Gui)
 
 # The outputs follow from the manifest, so a changed manifest reconfigures.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${_miravel_manifest}")

@@ -130,7 +130,7 @@ start_miravel() {
     local bin=$1; shift
     # Beside the program, unless a script that wraps it (valgrind) names the file.
     . "${PLACES:-$(dirname "$bin")/window_places.sh}" || return 1
-    TRACE_CHECK=$(dirname "${PLACES:-$bin}")/trace_check
+    TRACE_CHECK=${TRACE_CHECK:-$(dirname "${PLACES:-$bin}")/trace_check}
     "$bin" "$@" >"$WORK/out.log" 2>"$WORK/err.log" &
     APP_PID=$!
     WINDOW=$(find_window 150 --onlyvisible --name '^Form1$')

@@ -18,6 +18,13 @@ public:
 
     // An X display name such as ":0", "unix:1.0" or "localhost:10.0" that accepts a connection.
     static bool xDisplayReachable(const std::string& display);
+
+private:
+    // Whether the platform Qt picks when none is named can be reached: on
+    // Linux a Wayland compositor or the X server, on Windows its desktop.
+    static bool defaultAvailable(const QByteArray& display);
+    static bool waylandAvailable();
+    static bool xAvailable(const QByteArray& display);
 };
 
 } // namespace miravel::desktop

@@ -1,6 +1,7 @@
 #include "desktop/command_line.h"
 #include "desktop/display_probe.h"
 #include "desktop/error_report.h"
+#include "desktop/parent_console.h"
 #include "desktop/session.h"
 #include "desktop/stay_on_top.h"
 #include "desktop/trace_log.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     started.start();
 
     using namespace miravel::desktop;
+    useParentConsole();
     const auto parsed = parseCommandLine(argumentsOf(argc, argv));
     if (const auto* early = std::get_if<EarlyExit>(&parsed)) {
         std::fputs(early->out.toLocal8Bit().constData(), stdout);

@@ -2,7 +2,7 @@
 
 #include "desktop/error_report.h"
 #include "desktop/time_text.h"
-#include "desktop/x11_visibility.h"
+#include "desktop/cover_watch.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -66,8 +66,8 @@ bool Session::start() {
     }
     // Listening before the window is mapped, so that the server says at once
     // when it is mapped under other windows.
-    if (X11Visibility* visibility = X11Visibility::watch(*window_))
-        connect(visibility, &X11Visibility::coveredChanged, this, &Session::setCovered);
+    if (CoverWatch* cover = CoverWatch::watch(*window_))
+        connect(cover, &CoverWatch::coveredChanged, this, &Session::setCovered);
     window_->show();
     // Minimized, on another workspace: nothing can be seen, so nothing need wake.
     window_->windowHandle()->installEventFilter(this);

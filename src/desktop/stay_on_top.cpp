@@ -1,7 +1,7 @@
 #include "desktop/stay_on_top.h"
 
 #include "desktop/window_size.h"
-#include "desktop/x11_visibility.h"
+#include "desktop/cover_watch.h"
 
 #include <QGuiApplication>
 #include <QWindow>
@@ -25,8 +25,8 @@ void setStaysOnTop(QWidget& window, bool on) {
     // What Qt says again to the X server with the new flags undoes two things
     // the window asked for: no resizing, and word of being covered.
     WindowSize::askForNoResizing(window);
-    if (auto* visibility = window.findChild<X11Visibility*>(QString(), Qt::FindDirectChildrenOnly))
-        visibility->listen();
+    if (auto* cover = window.findChild<CoverWatch*>(QString(), Qt::FindDirectChildrenOnly))
+        cover->listen();
 }
 
 } // namespace miravel::desktop

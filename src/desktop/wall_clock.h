@@ -3,9 +3,7 @@
 #include "desktop/driver.h"
 #include "forms/time_of_day.h"
 
-#include <QByteArray>
 #include <QObject>
-#include <QSocketNotifier>
 #include <QString>
 
 #include <cstdint>
@@ -31,11 +29,14 @@ signals:
     void changed();
 };
 
-// The system's wall clock and time zone. A timer file cancelled when the
-// wall clock is set (TFD_TIMER_CANCEL_ON_SET) tells of a change at once, a
-// resume from suspend included, without a wake-up in between. The zone is
-// the file the C library reads when TZ is unset; changing the zone replaces
-// that file, which a watch on its directory sees.
+// The system's wall clock and time zone, and the system's word that either
+// changed, told at once and without a wake-up in between: a resume from
+// suspend included. Where that word comes from is the platform's
+// (wall_clock_linux.cpp, wall_clock_win.cpp).
+//
+// zoneFile is where Linux keeps the zone, the file the C library reads when
+// TZ is unset, as a test replaces it; Windows keeps its zone in the system's
+// settings, which tell of a new one on their own, and reads no file.
 class SystemWallClock final : public WallClock {
 public:
     explicit SystemWallClock(Driver::Clock monotonic, QObject* parent = nullptr,
@@ -46,16 +47,11 @@ public:
     void retie() override;
 
 private:
-    void watch();
-    void watchZone(const QString& zoneFile);
+    class Notices;
 
     Driver::Clock monotonic_;
     double wallMinusMonotonic_ = 0; // ms
-    int changes_ = -1;              // the timer file
-    std::unique_ptr<QSocketNotifier> notifier_;
-    int zoneChanges_ = -1; // the watch on the zone file's directory
-    QByteArray zoneName_;
-    std::unique_ptr<QSocketNotifier> zoneNotifier_;
+    std::unique_ptr<Notices> notices_;
     // The clock asks ten times a second; the local time changes once.
     mutable std::int64_t lastSecond_ = -1;
     mutable forms::TimeOfDay lastTime_;

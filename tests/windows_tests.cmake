@@ -1,0 +1,45 @@
+# The tests of the Windows build, included from tests/CMakeLists.txt in its
+# place for what only the build machine runs. The test programs above run
+# under Wine through the build's CMAKE_CROSSCOMPILING_EMULATOR.
+
+set(_wine_tools "${PROJECT_SOURCE_DIR}/tools")
+
+# The version record and the program file's icon, read back from Miravel.exe
+# by readers that are not ours: Debian's pefile and icoutils.
+add_test(NAME windows_version_record
+    COMMAND /usr/bin/python3 "${_wine_tools}/version_record.py" "$<TARGET_FILE:miravel>" "${PROJECT_VERSION}")
+add_test(NAME windows_icon
+    COMMAND "${_wine_tools}/windows_icon.sh" "$<TARGET_FILE:miravel>" "${MIRAVEL_PICTURES_DIR}/DOSEI.ico"
+        "${MIRAVEL_ICONS_DIR}")
+
+# The real window under Wine on a private X server. The scripts that drive
+# the Linux build's window take a launcher that starts Miravel.exe through
+# Wine, with the window's places written beside it and the build machine's
+# trace_check.
+file(GENERATE OUTPUT "${PROJECT_BINARY_DIR}/miravel"
+    CONTENT "#!/bin/sh\n# Miravel.exe of this build under Wine, for the scripts that drive the real window.\nexec \"${_wine_tools}/wine_run.sh\" \"$<TARGET_FILE:miravel>\" \"$@\"\n"
+    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+function(miravel_add_wine_test name script)
+    add_test(NAME ${name} COMMAND "${_wine_tools}/${script}" "${PROJECT_BINARY_DIR}/miravel" ${ARGN})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS "wine;xserver"
+        ENVIRONMENT "TRACE_CHECK=$<TARGET_FILE:trace_check>")
+endfunction()
+# The window appears, "time" shows the clock, "end" closes it.
+miravel_add_wine_test(wine_end_to_end e2e.sh)
+# Its title, size and icon; each scene as the Linux build shows it; "clear";
+# the trace; --version.
+miravel_add_wine_test(wine_window wine_window.sh "${MIRAVEL_PICTURES_DIR}/DOSEI.ico" "${PROJECT_VERSION}"
+    "${MIRAVEL_HOST_TOOLS_DIR}/miravel")
+# Crisp pixels at twice, one and a half and one and a quarter times the size.
+miravel_add_wine_test(wine_hidpi hidpi.sh)
+
+# What a Windows user downloads: the zip unpacked and the installer run, each
+# in a fresh Wine prefix, and the installer's own version record.
+add_test(NAME windows_packages
+    COMMAND "${_wine_tools}/windows_packages_test.sh" "${MIRAVEL_WINDOWS_ZIP}" "${MIRAVEL_WINDOWS_SETUP}"
+        "${PROJECT_VERSION}" "${PROJECT_BINARY_DIR}/window_places.sh")
+set_tests_properties(windows_packages PROPERTIES TIMEOUT 600 LABELS "wine;xserver")
+get_filename_component(_setup_name "${MIRAVEL_WINDOWS_SETUP}" NAME)
+add_test(NAME windows_setup_version_record
+    COMMAND /usr/bin/python3 "${_wine_tools}/version_record.py" "${MIRAVEL_WINDOWS_SETUP}" "${PROJECT_VERSION}"
+        "${_setup_name}" "Miravel ${PROJECT_VERSION} Setup")

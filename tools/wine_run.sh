@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Runs a program of the Windows build under Wine: the test programs through
+# ctest (the build's CMAKE_CROSSCOMPILING_EMULATOR) and the scripts that
+# drive the real window.
+#
+# Usage: tools/wine_run.sh PROGRAM.exe [ARGUMENTS...]
+#
+# Each build folder has a Wine prefix of its own, <build>/wine, made once by
+# the first program run from it (about 9 s) and kept; WINEPREFIX, when set,
+# names another. Wine's own chatter is off; the program's stdout, stderr and
+# exit status are its own. Without DISPLAY, Wine shows no window: enough for
+# the offscreen tests.
+set -euo pipefail
+
+program=${1:?usage: wine_run.sh PROGRAM.exe [ARGUMENTS...]}
+shift
+WINE=${WINE:-/usr/lib/wine/wine64}
+
+build=$(cd "$(dirname "$program")" && pwd)
+while [[ "$build" != / && ! -f "$build/CMakeCache.txt" ]]; do build=$(dirname "$build"); done
+[[ -f "$build/CMakeCache.txt" ]] || build=$(cd "$(dirname "$program")" && pwd)
+export WINEPREFIX=${WINEPREFIX:-$build/wine}
+export WINEDEBUG=${WINEDEBUG:--all}
+# No browser engine or .NET to offer to install into a prefix made for tests.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+# Tests run side by side: one of them makes the prefix, the others wait.
+(
+    flock 9
+    if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+        "$WINE" wineboot --init >/dev/null 2>&1
+        "${WINE%/*}/wineserver" --wait
+    fi
+) 9>"$WINEPREFIX.lock"
+
+arguments=()
+for argument in "$@"; do
+    [[ "$argument" == /* ]] && argument="Z:$argument"
+    arguments+=("$argument")
+done
+exec "$WINE" "$program" "${arguments[@]}"
