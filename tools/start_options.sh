@@ -175,8 +175,12 @@ QT_SCALE_FACTOR=$ZOOM end_miravel || flag "\"end\" after the saves: $STATUS"
 "$TRACE_CHECK" "$TRACE" >"$WORK/figures" || flag "trace_check could not read the run"
 say "the run with its menu and dialogs: $(cat "$WORK/figures")"
 [ "$(figure "$WORK/figures" unmatched)" = 0 ] || flag "a timer ran otherwise than on its schedule"
-# A dialog that held the program up while open would stall it for all of the
-# second and more it stays open; a loaded machine's hiccups are far shorter.
-STALLED=$(figure "$WORK/figures" stalled)
-[ "$STALLED" -lt 1000 ] || flag "the timers were held up for $STALLED ms"
+# A dialog that held the program up while open would stall it once, for all
+# of the second and more it stays open. The stalls' sum counts every hiccup
+# of a busy machine besides, so each is held to that bound on its own: the
+# program's doing is the one long one, and no hiccup of a loaded machine is.
+LONGEST=$(trace_lines "$TRACE" |
+    awk '$2 == "virtual_zero" { if (n++ && $3 - zero > most) most = $3 - zero; zero = $3 } END { printf "%.0f", most }')
+say "stalls: $(figure "$WORK/figures" stalled) ms in all, the longest $LONGEST ms"
+[ "$LONGEST" -lt 1000 ] || flag "the timers were held up for $LONGEST ms at once"
 finish

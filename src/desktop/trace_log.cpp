@@ -95,6 +95,12 @@ void TraceLog::recordVirtualZero(double ms) {
     write(line, now());
 }
 
+void TraceLog::recordResting(bool resting) {
+    if (!file_) return;
+    std::string line = resting ? ", \"resting\": true}\n" : ", \"resting\": false}\n";
+    write(line, now());
+}
+
 // Puts the time in front of the line's fields and writes it out.
 void TraceLog::write(std::string& line, double ms) {
     std::string time = "{\"ms\": ";

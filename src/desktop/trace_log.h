@@ -45,6 +45,8 @@ public:
     void recordPaint(long long devicePixels, double shows);
     // The trace's "ms" at which the virtual clock read 0.
     void recordVirtualZero(double ms);
+    // The driver stopped its timer (resting) or armed it again, now.
+    void recordResting(bool resting);
 
 private:
     double now() const { return static_cast<double>(since_.nsecsElapsed()) / 1e6; }
