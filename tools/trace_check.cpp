@@ -85,9 +85,11 @@ public:
         const double zero = inForce([ms](const Zero& z) { return z.from <= ms; });
         return static_cast<forms::Ms>(std::floor(ms - zero + 0.0005));
     }
-    // The trace ms of a virtual moment.
+    // The trace ms of a virtual moment. A zero's line is stamped with the
+    // moment of the shift, on the new clock, and what ran at that moment ran
+    // on the old one: the new zero holds from the next whole ms.
     double traceAt(double v) const {
-        return v + inForce([v](const Zero& z) { return z.from - z.zero <= v; });
+        return v + inForce([v](const Zero& z) { return z.from - z.zero + 0.5 <= v; });
     }
     // How far the stalls moved the timers' clock on, in all.
     double stalled() const { return zeros_.back().zero - zeros_.front().zero; }

@@ -236,7 +236,7 @@ TEST_F(TraceCheck, AStallInTheTraceMovesTheReplaysTimersOn) {
         R"({"ms": 352.885, "handler": "JIKOKU1_Timer"})",
         R"({"ms": 452.885, "handler": "JIKOKU1_Timer"})",
         R"({"ms": 552.885, "handler": "JIKOKU1_Timer"})", // run at 1553.1, a second late
-        R"({"ms": 1553.2, "virtual_zero": 1152.885})",
+        R"({"ms": 1552.885, "virtual_zero": 1152.885})",  // the shift's moment on the new clock
         R"({"ms": 1553.9, "painted": 1666, "shows": 1552.885})",
         R"({"ms": 1652.885, "handler": "JIKOKU1_Timer"})",
         R"({"ms": 1752.885, "handler": "JIKOKU1_Timer"})",

@@ -49,7 +49,11 @@ Session::Session(Form1& form, TraceLog* trace, Driver::Clock clock, WallClock* w
         window_->panel().setPaintObserver(
             [this, trace](long long devicePixels) { trace->recordPaint(devicePixels, driver_->monotonicOfNow()); });
         // A replay keeps the real run's timers only if it knows where a stall moved them.
-        connect(driver_.get(), &Driver::offsetShifted, this, [trace](double offset) { trace->recordVirtualZero(offset); });
+        // Stamped with the moment the shift took, the one the runs due by then
+        // ran at on the new clock: each line on either side of it then reads
+        // on its own clock, however long writing them took.
+        connect(driver_.get(), &Driver::offsetShifted, this,
+                [this, trace](double offset) { trace->recordVirtualZero(offset, driver_->monotonicOfNow()); });
         connect(driver_.get(), &Driver::restingChanged, this, [trace](bool resting) { trace->recordResting(resting); });
     }
     // End comes from inside a handler: leave it first, then close. A run-time

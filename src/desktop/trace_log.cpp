@@ -87,12 +87,14 @@ void TraceLog::recordPaint(long long devicePixels, double shows) {
     write(line, now());
 }
 
-void TraceLog::recordVirtualZero(double ms) {
+void TraceLog::recordVirtualZero(double zero) { recordVirtualZero(zero, now()); }
+
+void TraceLog::recordVirtualZero(double zero, double ms) {
     if (!file_) return;
     std::string line = ", \"virtual_zero\": ";
-    appendMs(line, ms);
+    appendMs(line, zero);
     line += "}\n";
-    write(line, now());
+    write(line, ms);
 }
 
 void TraceLog::recordResting(bool resting) {
