@@ -18,6 +18,7 @@ BIN=${1:?usage: start_options.sh <path-to-miravel>}
 . "$(dirname "$0")/xsession.sh"
 require_tools Xvfb xdotool xprop xclip openbox import convert compare || exit 2
 . "$(dirname "$BIN")/window_places.sh"
+read -r WINDOW_W WINDOW_H <<<"$WINDOW_SIZE"
 
 # The window's place on the screen, without its frame: "x,y".
 place() { xdotool getwindowgeometry "$1" | awk '/Position:/ { print $2 }'; }
@@ -59,18 +60,19 @@ say "-display :999: status $STATUS, \"$(cat "$WORK/err")\""
 # one shot until they show the same moment.
 "$BIN" --scene Eternity -geometry +0+0 2>/dev/null &
 ONE=$!
-"$BIN" --scene Eternity --zoom 3 -geometry +200+0 2>/dev/null &
+"$BIN" --scene Eternity --zoom 3 -geometry +$((WINDOW_W + 50))+0 2>/dev/null &
 THREE=$!
 W1=$(window_of "$ONE") W3=$(window_of "$THREE")
 [ -n "$W1" ] && [ -n "$W3" ] || fail "--zoom: no windows"
 eval "$(xdotool getwindowgeometry --shell "$W3")"
 # The toolkit places the zoomed window to the nearest of its own pixels.
 ZOOMED_X=$X
-[ "${WIDTH}x$HEIGHT" = 435x630 ] || flag "--zoom 3 gives a ${WIDTH}x$HEIGHT window, not 435x630"
+ZOOMED=$((WINDOW_W * 3))x$((WINDOW_H * 3))
+[ "${WIDTH}x$HEIGHT" = "$ZOOMED" ] || flag "--zoom 3 gives a ${WIDTH}x$HEIGHT window, not $ZOOMED"
 tripled() {
     import -window root "$WORK/root.png" 2>/dev/null
-    convert "$WORK/root.png" -crop 145x210+0+0 +repage "$WORK/one.png"
-    convert "$WORK/root.png" -crop "435x630+$ZOOMED_X+0" +repage "$WORK/three.png"
+    convert "$WORK/root.png" -crop "${WINDOW_W}x$WINDOW_H+0+0" +repage "$WORK/one.png"
+    convert "$WORK/root.png" -crop "$ZOOMED+$ZOOMED_X+0" +repage "$WORK/three.png"
     panel_of "$WORK/one.png" "$WORK/panel1.png"
     panel_of "$WORK/three.png" "$WORK/panel3.png" 3
     convert "$WORK/panel1.png" -filter point -resize 300% "$WORK/panel1x3.png"
@@ -105,7 +107,6 @@ xdotool key Up Return
 poll 30 eval '! above' || flag "openbox: \"Stay on top\" left $(xprop -id "$WINDOW" _NET_WM_STATE)"
 say "openbox: the menu's \"Stay on top\" took it away: $(xprop -id "$WINDOW" _NET_WM_STATE)"
 SIZE=$(xdotool getwindowgeometry "$WINDOW" | awk '/Geometry:/ { print $2 }')
-read -r WINDOW_W WINDOW_H <<<"$WINDOW_SIZE"
 [ "$SIZE" = "$((WINDOW_W * ZOOM))x$((WINDOW_H * ZOOM))" ] || flag "openbox: the window is $SIZE after its state changed"
 
 # --- Ctrl+C: the clipboard holds what the panel shows ---
@@ -174,8 +175,12 @@ QT_SCALE_FACTOR=$ZOOM end_miravel || flag "\"end\" after the saves: $STATUS"
 "$TRACE_CHECK" "$TRACE" >"$WORK/figures" || flag "trace_check could not read the run"
 say "the run with its menu and dialogs: $(cat "$WORK/figures")"
 [ "$(figure "$WORK/figures" unmatched)" = 0 ] || flag "a timer ran otherwise than on its schedule"
-# A dialog that held the program up while open would stall it for all of the
-# second and more it stays open; a loaded machine's hiccups are far shorter.
-STALLED=$(figure "$WORK/figures" stalled)
-[ "$STALLED" -lt 1000 ] || flag "the timers were held up for $STALLED ms"
+# A dialog that held the program up while open would stall it once, for all
+# of the second and more it stays open. The stalls' sum counts every hiccup
+# of a busy machine besides, so each is held to that bound on its own: the
+# program's doing is the one long one, and no hiccup of a loaded machine is.
+LONGEST=$(trace_lines "$TRACE" |
+    awk '$2 == "virtual_zero" { if (n++ && $3 - zero > most) most = $3 - zero; zero = $3 } END { printf "%.0f", most }')
+say "stalls: $(figure "$WORK/figures" stalled) ms in all, the longest $LONGEST ms"
+[ "$LONGEST" -lt 1000 ] || flag "the timers were held up for $LONGEST ms at once"
 finish

@@ -56,6 +56,7 @@ struct Line {
     double ms = 0;
     std::string handler;
     std::string text;
+    int number = 0; // in the file
 };
 
 // A paint that reached the screen, and the trace ms of the moment it showed.
@@ -84,9 +85,11 @@ public:
         const double zero = inForce([ms](const Zero& z) { return z.from <= ms; });
         return static_cast<forms::Ms>(std::floor(ms - zero + 0.0005));
     }
-    // The trace ms of a virtual moment.
+    // The trace ms of a virtual moment. A zero's line is stamped with the
+    // moment of the shift, on the new clock, and what ran at that moment ran
+    // on the old one: the new zero holds from the next whole ms.
     double traceAt(double v) const {
-        return v + inForce([v](const Zero& z) { return z.from - z.zero <= v; });
+        return v + inForce([v](const Zero& z) { return z.from - z.zero + 0.5 <= v; });
     }
     // How far the stalls moved the timers' clock on, in all.
     double stalled() const { return zeros_.back().zero - zeros_.front().zero; }
@@ -104,6 +107,7 @@ private:
 };
 
 struct Trace {
+    std::string path;
     std::vector<Line> runs;
     std::vector<Paint> paints;
     std::optional<double> wall; // wall-clock epoch ms at wallMs
@@ -116,6 +120,7 @@ std::optional<Trace> readTrace(const char* path) {
     std::ifstream in(path);
     if (!in) return std::nullopt;
     Trace trace;
+    trace.path = path;
     for (const auto& line : miravel::trace::readTrace(in, path)) {
         if (const auto* wall = std::get_if<miravel::trace::Wall>(&line)) {
             trace.wall = wall->epochMs;
@@ -125,7 +130,7 @@ std::optional<Trace> readTrace(const char* path) {
         } else if (const auto* paint = std::get_if<miravel::trace::Painted>(&line)) {
             trace.paints.push_back({paint->ms, paint->shows});
         } else if (const auto* run = std::get_if<miravel::trace::HandlerRun>(&line)) {
-            trace.runs.push_back({run->ms, run->handler, run->text});
+            trace.runs.push_back({run->ms, run->handler, run->text, run->number});
         }
     }
     return trace;
@@ -169,7 +174,8 @@ bool replayAction(miravel::Form1& form, const Line& run, std::string& problem) {
             return true;
         }
     }
-    problem = "unknown user event " + run.handler + (run.text.empty() ? "" : " '" + run.text + "'");
+    problem = "unknown user event " + miravel::trace::quoted(run.handler) +
+              (run.text.empty() ? "" : " choosing " + miravel::trace::quoted(run.text));
     return false;
 }
 
@@ -195,14 +201,19 @@ Ideal idealRun(const Trace& trace, std::string& problem) {
             ideal.changes.push_back(at);
     });
     const auto at = [&zeros](double ms) { return zeros.virtualAt(ms); };
+    // Whatever goes wrong is said at the line being replayed.
+    const Line* line = &trace.runs.front();
+    const auto where = [&] { return trace.path + ':' + std::to_string(line->number) + ": "; };
     try {
         for (const Line& run : trace.runs) {
+            line = &run;
             if (isTimer(run.handler)) continue;
             if (run.handler != "Form_Load") form.scheduler().advanceTo(at(run.ms));
             acting = true;
             if (run.handler == "Form_Load") {
                 form.load();
             } else if (!replayAction(form, run, problem)) {
+                problem = where() + problem;
                 return ideal;
             }
             acting = false;
@@ -213,7 +224,7 @@ Ideal idealRun(const Trace& trace, std::string& problem) {
         if (std::any_of(trace.runs.begin(), trace.runs.end(), ended))
             form.scheduler().advanceTo(at(trace.runs.back().ms) + 1000);
     } catch (const forms::RuntimeError& error) {
-        problem = std::string("run-time error in the replay: ") + error.what();
+        problem = where() + "run-time error in the replay: " + error.what();
     }
     return ideal;
 }
@@ -239,7 +250,8 @@ struct Pair {
 };
 
 // The trace as scripts read it: "ms handler NAME [TEXT]", "ms painted PIXELS
-// SHOWS", "ms wall EPOCH_MS", "ms virtual_zero MS", one a line.
+// SHOWS", "ms wall EPOCH_MS", "ms virtual_zero MS", "ms resting true|false",
+// one a line.
 int printLines(const char* path) {
     std::ifstream in(path);
     if (!in) {
@@ -257,6 +269,8 @@ int printLines(const char* path) {
             std::printf("%.3f wall %.3f\n", wall->ms, wall->epochMs);
         } else if (const auto* zero = std::get_if<miravel::trace::VirtualZero>(&line)) {
             std::printf("%.3f virtual_zero %.3f\n", zero->ms, zero->zero);
+        } else if (const auto* resting = std::get_if<miravel::trace::Resting>(&line)) {
+            std::printf("%.3f resting %s\n", resting->ms, resting->resting ? "true" : "false");
         }
     }
     return 0;

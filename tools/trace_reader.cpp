@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cmath>
+#include <cstdio>
 #include <set>
 #include <utility>
 
@@ -69,6 +70,12 @@ public:
         return value.toString().toStdString();
     }
 
+    bool boolean(const char* name) {
+        const QJsonValue value = take(name);
+        if (!value.isBool()) wrongType(name, value, "a boolean");
+        return value.toBool();
+    }
+
     std::string optionalString(const char* name) { return has(name) ? string(name) : std::string(); }
 
     // After a kind's own fields: anything else is a field the writer never writes.
@@ -78,8 +85,8 @@ public:
     }
 
 private:
-    static std::string quoted(const QString& name) { return '"' + name.toStdString() + '"'; }
-    static std::string quoted(const char* name) { return quoted(QString::fromLatin1(name)); }
+    static std::string quoted(const QString& name) { return trace::quoted(name.toStdString()); }
+    static std::string quoted(const char* name) { return trace::quoted(name); }
 
     QJsonValue take(const char* name) {
         if (!has(name)) throw BadLine("no " + quoted(name) + " field");
@@ -108,7 +115,7 @@ Line parseLine(const std::string& text) {
     const double ms = fields.number("ms");
     // The kinds are told apart by the field each alone has.
     if (fields.has("handler")) {
-        HandlerRun run{ms, fields.string("handler"), fields.optionalString("text")};
+        HandlerRun run{ms, fields.string("handler"), fields.optionalString("text"), 0};
         if (run.handler.empty()) throw BadLine("\"handler\" is empty");
         fields.noneLeft("handler");
         return run;
@@ -128,10 +135,40 @@ Line parseLine(const std::string& text) {
         fields.noneLeft("virtual_zero");
         return zero;
     }
-    throw BadLine("none of \"handler\", \"painted\", \"wall\" or \"virtual_zero\"");
+    if (fields.has("resting")) {
+        const Resting resting{ms, fields.boolean("resting")};
+        fields.noneLeft("resting");
+        return resting;
+    }
+    throw BadLine("none of \"handler\", \"painted\", \"wall\", \"virtual_zero\" or \"resting\"");
 }
 
 } // namespace
+
+std::string quoted(std::string_view text) {
+    std::string out = "\"";
+    std::size_t characters = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        // A UTF-8 sequence counts once, at its first byte, and is never cut.
+        if ((byte & 0xC0) != 0x80 && characters++ == MaxQuoted) return out + "\"...";
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(byte));
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + '"';
+}
 
 std::vector<Line> readTrace(std::istream& in, const std::string& name) {
     std::vector<Line> lines;
@@ -141,6 +178,7 @@ std::vector<Line> readTrace(std::istream& in, const std::string& name) {
         while (std::getline(in, text)) {
             ++number;
             Line line = parseLine(text);
+            if (auto* run = std::get_if<HandlerRun>(&line)) run->number = number;
             // The wall time is read when the file is opened, so it comes first and once.
             if (std::holds_alternative<Wall>(line) != (number == 1))
                 throw BadLine(number == 1 ? "the first line is not the wall time" : "a second wall time");

@@ -3,6 +3,7 @@
 #include <istream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct HandlerRun {
     double ms = 0;
     std::string handler;
     std::string text; // empty when the line has none
+    int number = 0;   // of the line in the file, for a replay that finds it names what the program lacks
 };
 // {"ms": ..., "painted": <device pixels>, "shows": <ms of the state shown>}
 struct Painted {
@@ -31,12 +33,25 @@ struct VirtualZero {
     double ms = 0;
     double zero = 0;
 };
-using Line = std::variant<Wall, HandlerRun, Painted, VirtualZero>;
+// {"ms": ..., "resting": true}: the program stopped its timer and wakes for
+// nothing until the window is seen again or a person acts; false: armed again.
+struct Resting {
+    double ms = 0;
+    bool resting = false;
+};
+using Line = std::variant<Wall, HandlerRun, Painted, VirtualZero, Resting>;
 
 // A line that is none of those, said as "NAME:LINE: why".
 struct BadTrace : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+
+// A text from a trace as a message quotes it: in double quotes, a quote, a
+// backslash or a control character escaped as JSON writes it, and cut after
+// MaxQuoted characters with "...", so that a line of any length is said in
+// one short line of the terminal.
+constexpr std::size_t MaxQuoted = 80;
+std::string quoted(std::string_view text);
 
 // Every line of a trace, in order. A line that is not JSON, lacks a field its
 // kind needs, has one of the wrong type or one no kind has stops the reading:

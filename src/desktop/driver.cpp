@@ -23,10 +23,12 @@ void Driver::start() {
 void Driver::rearm() {
     // Nothing due, or nothing of the window to be seen: no need to wake. The
     // form catches up when the window shows again or the user acts.
+    const bool wasResting = !wake_;
     if (!form_.scheduler().nextDue() || !shown_) {
         timer_.stop();
         armedDelay_ = -1;
         wake_.reset();
+        if (!wasResting) emit restingChanged(true);
         return;
     }
     const forms::Ms horizon = form_.scheduler().now() + Horizon;
@@ -35,19 +37,22 @@ void Driver::rearm() {
     const double limit = std::numeric_limits<int>::max();
     armedDelay_ = wait <= 0 ? 0 : static_cast<int>(std::min(std::ceil(wait), limit));
     timer_.start(armedDelay_);
+    if (wasResting) emit restingChanged(false);
 }
 
 void Driver::catchUp() {
-    double now = virtualNow();
+    const double now = virtualNow();
     const double late = wake_ ? now - static_cast<double>(*wake_) : 0;
-    const bool stalled = late > StallMs;
-    if (stalled) {
-        offset_ += late;
-        now = static_cast<double>(*wake_);
+    if (late <= StallMs) {
+        form_.scheduler().advanceTo(static_cast<forms::Ms>(std::floor(now)));
+        return;
     }
-    form_.scheduler().advanceTo(static_cast<forms::Ms>(std::floor(now)));
-    // After what was due has run: those runs belong to the time before the stall.
-    if (stalled) emit offsetShifted(offset_);
+    // What was due by the armed moment runs at its own moment on the clock it
+    // was due by, so a trace stamps those runs before the shift it then
+    // tells of, and a replay cut anywhere reads each line on the right clock.
+    form_.scheduler().advanceTo(*wake_);
+    offset_ += late;
+    emit offsetShifted(offset_);
 }
 
 void Driver::tick() {

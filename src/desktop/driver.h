@@ -70,6 +70,9 @@ public:
 signals:
     // A stall moved virtual time's zero on to this monotonic time.
     void offsetShifted(double offset);
+    // The driver stopped its timer and wakes for nothing (resting), or armed
+    // it again: what a trace needs to show that a covered window costs nothing.
+    void restingChanged(bool resting);
 
 private:
     forms::Form& form_;

@@ -35,9 +35,12 @@ Session::Session(Form1& form, TraceLog* trace, Driver::Clock clock, WallClock* w
             // A choice is replayable only with what was chosen.
             const bool choice = control == form_.SelectBg.name();
             const std::string_view text = choice ? std::string_view(form_.SelectBg.text()) : std::string_view();
-            // A timer's handler runs at its own moment, perhaps in a batch at
-            // a later wake-up; a user's action now.
-            if (event == "Timer") {
+            // Each handler is stamped with the virtual moment it ran at: a
+            // timer's own, perhaps in a batch at a later wake-up; a user's
+            // action the one the driver caught up to before it, which a loaded
+            // machine may leave well behind the moment the line is written.
+            // Load runs before that clock starts.
+            if (clockStarted_) {
                 trace->record(control, event, text, driver_->monotonicOfNow());
             } else {
                 trace->record(control, event, text);
@@ -46,7 +49,12 @@ Session::Session(Form1& form, TraceLog* trace, Driver::Clock clock, WallClock* w
         window_->panel().setPaintObserver(
             [this, trace](long long devicePixels) { trace->recordPaint(devicePixels, driver_->monotonicOfNow()); });
         // A replay keeps the real run's timers only if it knows where a stall moved them.
-        connect(driver_.get(), &Driver::offsetShifted, this, [trace](double offset) { trace->recordVirtualZero(offset); });
+        // Stamped with the moment the shift took, the one the runs due by then
+        // ran at on the new clock: each line on either side of it then reads
+        // on its own clock, however long writing them took.
+        connect(driver_.get(), &Driver::offsetShifted, this,
+                [this, trace](double offset) { trace->recordVirtualZero(offset, driver_->monotonicOfNow()); });
+        connect(driver_.get(), &Driver::restingChanged, this, [trace](bool resting) { trace->recordResting(resting); });
     }
     // End comes from inside a handler: leave it first, then close. A run-time
     // error also ends the form, and its report decides the status instead.
@@ -72,6 +80,7 @@ bool Session::start() {
     // Minimized, on another workspace: nothing can be seen, so nothing need wake.
     window_->windowHandle()->installEventFilter(this);
     driver_->start();
+    clockStarted_ = true;
     return true;
 }
 

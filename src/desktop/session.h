@@ -83,6 +83,7 @@ private:
     std::unique_ptr<Driver> driver_;
     bool failed_ = false;
     bool finished_ = false;
+    bool clockStarted_ = false;
     bool exposed_ = true;
     bool covered_ = false;
 };

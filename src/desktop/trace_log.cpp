@@ -87,11 +87,19 @@ void TraceLog::recordPaint(long long devicePixels, double shows) {
     write(line, now());
 }
 
-void TraceLog::recordVirtualZero(double ms) {
+void TraceLog::recordVirtualZero(double zero) { recordVirtualZero(zero, now()); }
+
+void TraceLog::recordVirtualZero(double zero, double ms) {
     if (!file_) return;
     std::string line = ", \"virtual_zero\": ";
-    appendMs(line, ms);
+    appendMs(line, zero);
     line += "}\n";
+    write(line, ms);
+}
+
+void TraceLog::recordResting(bool resting) {
+    if (!file_) return;
+    std::string line = resting ? ", \"resting\": true}\n" : ", \"resting\": false}\n";
     write(line, now());
 }
 

@@ -43,8 +43,11 @@ public:
     void record(std::string_view control, std::string_view event, std::string_view text, double ms);
     // A paint that reached the screen now, and the "ms" of the moment it shows.
     void recordPaint(long long devicePixels, double shows);
-    // The trace's "ms" at which the virtual clock read 0.
-    void recordVirtualZero(double ms);
+    // The trace's "ms" at which the virtual clock read 0, now or at the given "ms".
+    void recordVirtualZero(double zero);
+    void recordVirtualZero(double zero, double ms);
+    // The driver stopped its timer (resting) or armed it again, now.
+    void recordResting(bool resting);
 
 private:
     double now() const { return static_cast<double>(since_.nsecsElapsed()) / 1e6; }

@@ -82,9 +82,15 @@ TEST_F(DriverTest, ArmsForTheFirstVisibleChangeAndNotBefore) {
 TEST_F(DriverTest, AStallRunsWhatWasDueOnceThenKeepsTheRhythm) {
     actAt(5000, [&] { form.SelectBg.choose(1); }); // the deep sea: the lure's first glow at 300
     EXPECT_EQ(driver.wakeMoment(), 300);
-    // Told after what was due ran, so that a trace puts those runs before the shift.
+    // Told after what was due ran, and those runs on the clock they were due
+    // by, so that a trace stamps them before the shift.
     std::vector<std::pair<double, std::size_t>> shifts;
+    std::vector<double> stamps;
     QObject::connect(&driver, &Driver::offsetShifted, [&](double offset) { shifts.emplace_back(offset, events.size()); });
+    form.setEventObserver([&](std::string_view control, std::string_view) {
+        events.push_back({std::string(control), form.scheduler().now()});
+        stamps.push_back(driver.monotonicOfNow());
+    });
     // Suspended for a minute: what was due by 300 runs once, not four hundred
     // turtle steps; virtual time resumes there.
     wakeAt(65300);
@@ -92,6 +98,7 @@ TEST_F(DriverTest, AStallRunsWhatWasDueOnceThenKeepsTheRhythm) {
     EXPECT_EQ(events,
               (std::vector<Event>{
                   {"JIKOKU1", 100}, {"KAME", 150}, {"JIKOKU1", 200}, {"JIKOKU1", 300}, {"KAME", 300}, {"ANCOU", 300}}));
+    EXPECT_EQ(stamps, (std::vector<double>{5100, 5150, 5200, 5300, 5300, 5300}));
     EXPECT_DOUBLE_EQ(driver.offset(), 5000 + 60000);
     EXPECT_EQ(driver.wakeMoment(), 450); // the turtle's third step brings it into view, as before the stall
     EXPECT_EQ(driver.armedDelay(), 150);

@@ -10,11 +10,13 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QWheelEvent>
 
 #include <cstdio>
+#include <fstream>
 
 namespace miravel::desktop {
 namespace {
@@ -355,6 +357,45 @@ TEST(TraceLogTest, AWriteErrorIsSaidOnceAndWritingStops) {
         EXPECT_EQ(trace.failed(), *c.said != '\0') << c.path;
         EXPECT_EQ(trace.isOpen(), !trace.failed()) << c.path << ": writing stops at the error";
     }
+}
+
+// What the trace says of a person's action and of a covered window, on a
+// clock the test moves: the action carries the virtual moment the driver
+// caught up to before it, not the time its line happened to be written, and
+// covering the window stops the driver's timer until it is seen again.
+TEST(TraceLogTest, AnActionIsStampedWithItsVirtualMomentAndCoveringRests) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("trace.jsonl"));
+    QElapsedTimer since;
+    since.start();
+    TraceLog trace;
+    ASSERT_TRUE(trace.open(path, since));
+    double now = 1000.4; // virtual 0
+    Form1 form;
+    Session session(form, &trace, [&now] { return now; });
+    ASSERT_TRUE(session.start());
+    now = 2500.7; // a person clicks 1500.3 ms in; the driver catches up to 1500
+    session.window().button(form.JIKOKU).click();
+    session.setCovered(true);
+    session.setCovered(false);
+
+    // Resting is said when it happens, on the trace's own clock: its ms is
+    // left out. The hidden clock's ticks on the way are the driver's tests' matter.
+    std::vector<std::string> lines;
+    std::ifstream in(path.toStdString());
+    for (std::string line; std::getline(in, line);) {
+        if (line.find("\"resting\"") != std::string::npos) line = line.substr(line.find(", ") + 2);
+        const bool other = line.find("Form_Load") != std::string::npos || line.find("_Timer") != std::string::npos ||
+                           line.find("\"wall\"") != std::string::npos;
+        if (!other) lines.push_back(line);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         R"("resting": false})", // armed at the start
+                         R"({"ms": 2500.400, "handler": "JIKOKU_Click"})",
+                         R"("resting": true})",
+                         R"("resting": false})",
+                     }));
 }
 
 } // namespace
