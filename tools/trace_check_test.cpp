@@ -249,7 +249,9 @@ TEST_F(TraceCheck, AStallInTheTraceMovesTheReplaysTimersOn) {
         const Finished checked = run("", trace);
         EXPECT_EQ(checked.status, 0) << cut << ": " << checked.err;
         EXPECT_NE(checked.out.find(" unmatched=0 "), std::string::npos) << cut << ": " << checked.out;
-        if (cut > 7) EXPECT_NE(checked.out.find(" stalled=1000"), std::string::npos) << cut << ": " << checked.out;
+        if (cut > 7) {
+            EXPECT_NE(checked.out.find(" stalled=1000"), std::string::npos) << cut << ": " << checked.out;
+        }
     }
 }
 
