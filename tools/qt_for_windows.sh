@@ -11,7 +11,8 @@
 # version and a hash of the configure flags and the toolchain file, so a
 # change of either builds anew. The build installs into a scratch folder that
 # is renamed into place only when it is whole: an interrupted build leaves
-# nothing that looks complete.
+# nothing that looks complete. Its work folder stays until then, so that the
+# next run goes on where it stopped.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -45,7 +46,6 @@ flags=(
     -DINPUT_opengl=no
     -DFEATURE_opengl=OFF
     -DFEATURE_vulkan=OFF
-    -DFEATURE_direct2d=OFF
     # Debian's source leaves out the wintab headers.
     -DFEATURE_tabletevent=OFF
     # PNG is the only picture format read.
@@ -63,9 +63,8 @@ if [[ -x "$prefix/bin/qt-cmake" ]]; then
 fi
 
 work="$cache/work-$hash"
-rm -rf "$work" "$prefix.partial"
+rm -rf "$prefix.partial"
 mkdir -p "$work"
-trap 'rm -rf "$work" "$prefix.partial"' EXIT
 
 # The source package, fetched with an apt state of our own: the machine's
 # sources lists stay as they are.
@@ -84,21 +83,25 @@ apt_options=(
     -o APT::Sandbox::User=root
     -o Debug::NoLocking=1
 )
-echo "Qt for Windows: fetching Debian's qt6-base $qt_source_version source" >&2
-apt-get -q "${apt_options[@]}" update >&2
-(cd "$work" && apt-get -q "${apt_options[@]}" source --download-only "qt6-base=$qt_source_version" >&2)
-dpkg-source -x "$work"/qt6-base_*.dsc "$work/src" >&2
+if [[ ! -f "$work/build/build.ninja" ]]; then
+    rm -rf "$work/src" "$work/build"
+    echo "Qt for Windows: fetching Debian's qt6-base $qt_source_version source" >&2
+    apt-get -q "${apt_options[@]}" update >&2
+    (cd "$work" && apt-get -q "${apt_options[@]}" source --download-only "qt6-base=$qt_source_version" >&2)
+    dpkg-source -x "$work"/qt6-base_*.dsc "$work/src" >&2
 
-echo "Qt for Windows: configuring" >&2
-cmake -S "$work/src" -B "$work/build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_INSTALL_PREFIX="$prefix" \
-    "${flags[@]}" >&2
-echo "Qt for Windows: building (about 36 minutes on 2 cores)" >&2
+    echo "Qt for Windows: configuring" >&2
+    cmake -S "$work/src" -B "$work/build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_INSTALL_PREFIX="$prefix" \
+        "${flags[@]}" >&2
+fi
+echo "Qt for Windows: building (about 40 minutes on 2 cores; an interrupted build goes on)" >&2
 cmake --build "$work/build" >&2
 # Qt writes its prefix into its CMake files: install to the final path, but
 # under a name nothing takes for whole, and rename it once it is.
 DESTDIR="$prefix.partial" cmake --install "$work/build" >&2
 rm -rf "$prefix"
 mv "$prefix.partial$prefix" "$prefix"
+rm -rf "$prefix.partial" "$work"
 echo "$prefix"
