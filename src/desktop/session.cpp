@@ -2,6 +2,7 @@
 
 #include "desktop/error_report.h"
 #include "desktop/time_text.h"
+#include "desktop/x11_send_room.h"
 #include "desktop/x11_visibility.h"
 
 #include <QCoreApplication>
@@ -69,6 +70,7 @@ bool Session::start() {
     if (X11Visibility* visibility = X11Visibility::watch(*window_))
         connect(visibility, &X11Visibility::coveredChanged, this, &Session::setCovered);
     window_->show();
+    makeRoomForPaints(window_->size() * window_->devicePixelRatioF());
     // Minimized, on another workspace: nothing can be seen, so nothing need wake.
     window_->windowHandle()->installEventFilter(this);
     driver_->start();
