@@ -1,5 +1,7 @@
 #include "desktop/pixel_scale.h"
 
+#include <cmath>
+
 namespace miravel::desktop {
 
 namespace {
@@ -8,6 +10,11 @@ namespace {
 // pixels span to target pixels: floor((i + 1/2) * from / to).
 int sourceIndex(int i, int to, int from) {
     return static_cast<int>((2LL * i + 1) * from / (2LL * to));
+}
+
+// The device boundary nearest to a logical coordinate.
+int deviceEdge(int logical, qreal ratio, qreal phase) {
+    return static_cast<int>(std::floor(phase + logical * ratio + 0.5));
 }
 
 } // namespace
@@ -22,6 +29,14 @@ QImage scaledPixelForPixel(const QImage& image, QSize size) {
     }
     scaled.setDevicePixelRatio(image.devicePixelRatio());
     return scaled;
+}
+
+QRect DeviceGrid::map(const QRect& logical) const {
+    const int left = deviceEdge(logical.left(), ratio, phase.x());
+    const int top = deviceEdge(logical.top(), ratio, phase.y());
+    const int right = deviceEdge(logical.left() + logical.width(), ratio, phase.x());
+    const int bottom = deviceEdge(logical.top() + logical.height(), ratio, phase.y());
+    return {left, top, right - left, bottom - top};
 }
 
 } // namespace miravel::desktop

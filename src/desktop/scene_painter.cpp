@@ -4,8 +4,6 @@
 #include "desktop/palette_colour.h"
 #include "desktop/pixel_scale.h"
 
-#include <cmath>
-
 namespace miravel::desktop {
 
 const QImage& ScenePainter::imageOf(const forms::Picture& picture) {
@@ -19,76 +17,100 @@ const QImage& ScenePainter::imageOf(const forms::Picture& picture) {
     return found->second;
 }
 
-const QImage& ScenePainter::imageOf(const forms::Picture& picture, QSize size) {
-    const ScaledKey key{&picture, size.width(), size.height()};
+const QImage& ScenePainter::imageOf(const forms::Picture& picture, QSize logical, QSize device) {
+    const ScaledKey key{&picture, logical, device};
     auto found = scaled_.find(key);
     if (found == scaled_.end()) {
-        found =
-            scaled_.emplace(key, scaledPixelForPixel(imageOf(picture), size)).first;
+        found = scaled_.emplace(key, scaledPixelForPixel(scaledPixelForPixel(imageOf(picture), logical), device)).first;
     }
     return found->second;
 }
 
-void ScenePainter::paint(QPainter& painter, const Form1& form, const QRegion& area) {
-    const QRect inner = panelInnerRect(form);
+namespace {
+
+// One image pixel to one device pixel, whatever ratio the image was drawn for.
+void drawOneToOne(QPainter& painter, QPoint at, const QImage& image) {
+    painter.drawImage(QRect(at, image.size()), image, image.rect());
+}
+
+} // namespace
+
+void ScenePainter::paint(QPainter& painter, const Form1& form, const QRegion& area, const DeviceGrid& grid) {
     painter.save();
     // Pictures are scaled pixel for pixel, never blurred.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setClipRegion(area & inner, Qt::IntersectClip);
-    painter.fillRect(inner, toQColor(form.HAIKEI1.backColor()));
+    // One rectangle of the area at a time, each a single clipping rectangle
+    // (see the note on the class).
+    for (const QRect& part : area & panelInnerRect(form)) paintPart(painter, form, part, grid);
+    painter.restore();
+}
+
+void ScenePainter::paintPart(QPainter& painter, const Form1& form, const QRect& part, const DeviceGrid& grid) {
+    painter.save();
+    painter.setClipRect(grid.map(part), Qt::IntersectClip);
+    painter.fillRect(grid.map(panelInnerRect(form)), toQColor(form.HAIKEI1.backColor()));
 
     // A control outside the area would be clipped away whole, but only after
     // its drawing was prepared: the clock's text shaping costs more than the
     // rest of a paint.
     const auto needed = [&](const forms::VisibleControl& control) {
-        return control.visible() && area.intersects(toQRect(control.area()));
+        return control.visible() && part.intersects(toQRect(control.area()));
     };
     // The windowless children in definition order, then the windowed ones over them all.
     for (const forms::VisibleControl* child : form.HAIKEI1.children()) {
         if (child->windowed() || !needed(*child)) continue;
-        if (child->kind() == forms::ControlKind::Image) paintImage(painter, static_cast<const forms::Image&>(*child));
+        if (child->kind() == forms::ControlKind::Image)
+            paintImage(painter, static_cast<const forms::Image&>(*child), grid);
         if (child->kind() == forms::ControlKind::Label)
-            paintLabel(painter, static_cast<const forms::Label&>(*child), form.timeText);
+            paintLabel(painter, static_cast<const forms::Label&>(*child), grid, form.timeText);
     }
     for (const forms::VisibleControl* child : form.HAIKEI1.children()) {
         if (child->kind() == forms::ControlKind::PictureBox && needed(*child))
-            paintPictureBox(painter, static_cast<const forms::PictureBox&>(*child));
+            paintPictureBox(painter, static_cast<const forms::PictureBox&>(*child), grid);
     }
     painter.restore();
 }
 
-void ScenePainter::paintImage(QPainter& painter, const forms::Image& image) {
+void ScenePainter::paintImage(QPainter& painter, const forms::Image& image, const DeviceGrid& grid) {
     if (!image.picture()) return;
     const QRect area = toQRect(image.area());
     if (image.stretch()) {
-        // Scaled to the logical size first, then drawn 1:1 in logical pixels:
-        // at any device pixel ratio each logical pixel is one whole block.
-        painter.drawImage(area.topLeft(), imageOf(*image.picture(), area.size()));
+        // Scaled to the logical size first, then each logical pixel to its
+        // device pixels: at a whole ratio, one whole block each.
+        const QRect device = grid.map(area);
+        drawOneToOne(painter, device.topLeft(), imageOf(*image.picture(), area.size(), device.size()));
     } else {
-        const QImage& picture = imageOf(*image.picture());
-        // Natural size from the top-left, within the control's own area.
-        painter.save();
-        painter.setClipRect(area, Qt::IntersectClip);
-        painter.drawImage(QRect(area.topLeft(), picture.size()), picture);
-        painter.restore();
+        paintNatural(painter, *image.picture(), area, grid);
     }
 }
 
-void ScenePainter::paintLabel(QPainter& painter, const forms::Label& label, const TimeText& timeText) {
+void ScenePainter::paintNatural(QPainter& painter, const forms::Picture& picture, const QRect& area,
+                                const DeviceGrid& grid) {
+    const QRect natural(area.topLeft(), imageOf(picture).size());
+    const QRect device = grid.map(natural);
+    painter.save();
+    painter.setClipRect(grid.map(area), Qt::IntersectClip);
+    drawOneToOne(painter, device.topLeft(), imageOf(picture, natural.size(), device.size()));
+    painter.restore();
+}
+
+void ScenePainter::paintLabel(QPainter& painter, const forms::Label& label, const DeviceGrid& grid,
+                              const TimeText& timeText) {
     const QRect area = toQRect(label.area());
-    painter.drawImage(area.topLeft(), labelImage(label, area.size(), painter.device()->devicePixelRatioF(), timeText));
+    const QRect device = grid.map(area);
+    drawOneToOne(painter, device.topLeft(), labelImage(label, area.size(), device.size(), grid.ratio, timeText));
 }
 
 // The clock is repainted whenever a picture beside it changes, ten times a
 // second in the deep sea, but its text changes once a second: shaping and
 // drawing the text is kept for the paints that need it.
-const QImage& ScenePainter::labelImage(const forms::Label& label, QSize size, qreal devicePixelRatio,
+const QImage& ScenePainter::labelImage(const forms::Label& label, QSize size, QSize device, qreal devicePixelRatio,
                                        const TimeText& timeText) {
     const QString text = QString::fromStdString(label.caption());
-    LabelKey key{text, size, devicePixelRatio, label.backColor(), label.foreColor()};
+    LabelKey key{text, size, device, devicePixelRatio, label.backColor(), label.foreColor()};
     if (key == labelKey_) return labelImage_;
-    labelImage_ = QImage(size * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    labelImage_ = QImage(device, QImage::Format_ARGB32_Premultiplied);
     labelImage_.setDevicePixelRatio(devicePixelRatio);
     labelImage_.fill(toQColor(label.backColor()));
     if (!text.isEmpty()) {
@@ -103,16 +125,10 @@ const QImage& ScenePainter::labelImage(const forms::Label& label, QSize size, qr
     return labelImage_;
 }
 
-void ScenePainter::paintPictureBox(QPainter& painter, const forms::PictureBox& box) {
+void ScenePainter::paintPictureBox(QPainter& painter, const forms::PictureBox& box, const DeviceGrid& grid) {
     const QRect area = toQRect(box.area());
-    painter.save();
-    painter.setClipRect(area, Qt::IntersectClip);
-    painter.fillRect(area, toQColor(box.backColor()));
-    if (box.picture()) {
-        const QImage& picture = imageOf(*box.picture());
-        painter.drawImage(QRect(area.topLeft(), picture.size()), picture);
-    }
-    painter.restore();
+    painter.fillRect(grid.map(area), toQColor(box.backColor()));
+    if (box.picture()) paintNatural(painter, *box.picture(), area, grid);
 }
 
 void paintSunkenFrame(QPainter& painter, const QRect& outer, const QPalette& palette) {
@@ -130,12 +146,13 @@ void paintSunkenFrame(QPainter& painter, const QRect& outer, const QPalette& pal
 
 QImage ScenePainter::render(const Form1& form, qreal devicePixelRatio) {
     const QRect inner = panelInnerRect(form);
-    QImage image(static_cast<int>(std::ceil(inner.width() * devicePixelRatio)),
-                 static_cast<int>(std::ceil(inner.height() * devicePixelRatio)), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
+    const DeviceGrid grid{devicePixelRatio, {}};
+    QImage image(grid.map(inner).size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    paint(painter, form, inner);
+    paint(painter, form, inner, grid);
+    painter.end();
+    image.setDevicePixelRatio(devicePixelRatio);
     return image;
 }
 

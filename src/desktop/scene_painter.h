@@ -1,6 +1,7 @@
 #pragma once
 
 #include "desktop/clock_font.h"
+#include "desktop/pixel_scale.h"
 #include "desktop/text_cells.h"
 #include "scene/form1.h"
 
@@ -17,18 +18,25 @@
 
 namespace miravel::desktop {
 
-// Paints the scene panel's inner area from the model, in logical pixels with
-// the origin at the inner area's top-left: the background, the windowless
-// children (label and images) in definition order, then the windowed picture
-// boxes over all of them, everything clipped to the inner area. Hidden
-// controls draw nothing. Holds no animation state, only caches: each picture
-// converted once, the clock's font sizes, the pieces of its text and its last
-// drawn text.
+// Paints the scene panel's inner area from the model: the background, the
+// windowless children (label and images) in definition order, then the
+// windowed picture boxes over all of them, everything clipped to the inner
+// area. Hidden controls draw nothing. Holds no animation state, only caches:
+// each picture scaled once to each size it is drawn at, the clock's font
+// sizes, the pieces of its text and its last drawn text.
+//
+// It draws in device pixels, with the painter untransformed: every picture
+// is scaled here, pixel for pixel, to the device pixels its control covers,
+// and put down one to one. A painter that scales, or that clips to more than
+// one rectangle, blends span by span, and the raster engine hands a tall run
+// of spans to helper threads: at a zoom of 3 that woke two threads every
+// paint, and they linger for half a minute after.
 class ScenePainter {
 public:
-    // Paints what lies within area (logical pixels, same origin); controls
-    // wholly outside it are skipped.
-    void paint(QPainter& painter, const Form1& form, const QRegion& area);
+    // Paints what lies within area (logical pixels, the origin at the inner
+    // area's top-left) onto grid's device pixels, with the device origin
+    // where grid puts the logical one; controls wholly outside it are skipped.
+    void paint(QPainter& painter, const Form1& form, const QRegion& area, const DeviceGrid& grid = {});
 
     // The inner area rendered at a device pixel ratio: an image of physical
     // pixels, pictures scaled nearest-pixel so they stay crisp.
@@ -36,28 +44,37 @@ public:
 
     // The image drawn for a picture; converted on first use.
     const QImage& imageOf(const forms::Picture& picture);
-    // The same scaled nearest-pixel to a size in logical pixels.
-    const QImage& imageOf(const forms::Picture& picture, QSize size);
+    // The same scaled nearest-pixel to a size in logical pixels, then to a
+    // size in device pixels: at a whole ratio each logical pixel is a whole
+    // block, as it would be drawn by a painter at that ratio.
+    const QImage& imageOf(const forms::Picture& picture, QSize logical, QSize device);
 
 private:
-    void paintImage(QPainter& painter, const forms::Image& image);
+    void paintPart(QPainter& painter, const Form1& form, const QRect& part, const DeviceGrid& grid);
+    void paintImage(QPainter& painter, const forms::Image& image, const DeviceGrid& grid);
     using TimeText = std::function<std::string(forms::TimeOfDay)>;
-    void paintLabel(QPainter& painter, const forms::Label& label, const TimeText& timeText);
-    const QImage& labelImage(const forms::Label& label, QSize size, qreal devicePixelRatio, const TimeText& timeText);
-    void paintPictureBox(QPainter& painter, const forms::PictureBox& box);
+    void paintLabel(QPainter& painter, const forms::Label& label, const DeviceGrid& grid, const TimeText& timeText);
+    // The label's area drawn at a ratio, as device pixels of the given size.
+    const QImage& labelImage(const forms::Label& label, QSize size, QSize device, qreal devicePixelRatio,
+                             const TimeText& timeText);
+    void paintPictureBox(QPainter& painter, const forms::PictureBox& box, const DeviceGrid& grid);
+    // A picture at its natural size from the top-left of a control's area, within it.
+    void paintNatural(QPainter& painter, const forms::Picture& picture, const QRect& area, const DeviceGrid& grid);
 
     struct ScaledKey {
         const forms::Picture* picture;
-        int width;
-        int height;
+        QSize logical;
+        QSize device;
         friend bool operator<(const ScaledKey& a, const ScaledKey& b) {
-            return std::tie(a.picture, a.width, a.height) < std::tie(b.picture, b.width, b.height);
+            return std::tuple(a.picture, a.logical.width(), a.logical.height(), a.device.width(), a.device.height()) <
+                   std::tuple(b.picture, b.logical.width(), b.logical.height(), b.device.width(), b.device.height());
         }
     };
 
     struct LabelKey {
         QString text;
         QSize size;
+        QSize device;
         qreal devicePixelRatio = 0;
         forms::Colour back;
         forms::Colour fore;

@@ -9,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStringList>
+#include <QtMath>
 
 #include <cmath>
 
@@ -133,9 +134,9 @@ void ScenePanel::keyPressEvent(QKeyEvent* event) {
 }
 
 QImage ScenePanel::picture() {
-    QImage image = updateBacking(devicePixelRatioF()).convertToFormat(QImage::Format_RGB32);
-    image.setDevicePixelRatio(1);
-    return image;
+    // The grid of the last paint, which puts the inner area where the window has it.
+    const qreal ratio = devicePixelRatioF();
+    return updateBacking(grid_.ratio == ratio ? grid_ : DeviceGrid{ratio, {}}).copy();
 }
 
 void ScenePanel::invalidate(const QRect& innerArea) {
@@ -145,42 +146,54 @@ void ScenePanel::invalidate(const QRect& innerArea) {
     update(area.translated(panelInnerOrigin(form_) - panelOuterRect(form_).topLeft()));
 }
 
-const QImage& ScenePanel::updateBacking(qreal devicePixelRatio) {
+const QImage& ScenePanel::updateBacking(const DeviceGrid& grid) {
     const QRect inner = panelInnerRect(form_);
-    const QSize physical(static_cast<int>(std::ceil(inner.width() * devicePixelRatio)),
-                         static_cast<int>(std::ceil(inner.height() * devicePixelRatio)));
-    if (backing_.size() != physical || backing_.devicePixelRatio() != devicePixelRatio) {
-        backing_ = QImage(physical, QImage::Format_ARGB32_Premultiplied);
-        backing_.setDevicePixelRatio(devicePixelRatio);
+    const QSize physical = grid.map(inner).size();
+    if (backing_.size() != physical || !(grid_ == grid)) {
+        // The window's own format, or one it takes by copying: the panel is
+        // opaque, and a 32-bit image without alpha goes onto the 32-bit
+        // formats of the window systems' backing stores as it is.
+        backing_ = QImage(physical, QImage::Format_RGB32);
+        grid_ = grid;
         dirty_ = inner;
     }
     if (!dirty_.isEmpty()) {
         QPainter painter(&backing_);
-        painter_.paint(painter, form_, dirty_);
+        painter_.paint(painter, form_, dirty_, grid_);
         dirty_ = QRegion();
     }
     return backing_;
 }
 
 void ScenePanel::paintEvent(QPaintEvent* event) {
-    const QImage& scene = updateBacking(devicePixelRatioF());
     QPainter painter(this);
     const QRect inside = insideRect();
-    // Copied rectangle by rectangle: clipping the whole image to a few small
-    // areas costs more than the copying itself.
-    const qreal ratio = scene.devicePixelRatio();
-    for (const QRect& area : event->region() & inside) {
-        // Whole physical pixels, copied one to one: at a fractional ratio a
-        // fractional source would be resampled.
-        const QRect source = QRectF(QPointF(area.topLeft() - inside.topLeft()) * ratio, QSizeF(area.size()) * ratio)
-                                 .toAlignedRect() &
-                             scene.rect();
-        const QRectF target(QPointF(source.topLeft()) / ratio + QPointF(inside.topLeft()), QSizeF(source.size()) / ratio);
-        painter.drawImage(target, scene, source);
+    // Logical pixels to the window's device pixels, and where the inner area
+    // lies on them.
+    const QTransform toDevice = painter.deviceTransform();
+    const qreal ratio = toDevice.m11();
+    const QPointF origin = toDevice.map(QPointF(inside.topLeft()));
+    const QPoint at(qFloor(origin.x() + 0.5), qFloor(origin.y() + 0.5));
+    const QImage& scene = updateBacking(DeviceGrid{ratio, origin - QPointF(at)});
+    // Rectangle by rectangle, each the one clipping rectangle: against the
+    // paint's region of several the engine would blend span by span, and
+    // clipping the whole image to a few small areas costs more than the
+    // copying itself.
+    for (const QRect& part : event->region()) {
+        painter.setClipRect(part);
+        const QRect within = part & inside;
+        if (!within.isEmpty()) {
+            // Device pixels copied one to one: the painter is set to draw in
+            // them, untransformed.
+            const QRect source = grid_.map(within.translated(-inside.topLeft())) & scene.rect();
+            painter.setWorldTransform(toDevice.inverted());
+            painter.drawImage(QRect(at + source.topLeft(), source.size()), scene, source);
+            painter.resetTransform();
+        }
+        // The frame never changes: most paints are of the inside only.
+        if (form_.HAIKEI1.sunken() && !inside.contains(part)) paintSunkenFrame(painter, rect(), palette());
+        if (showsFocus()) drawFocus(painter, inside);
     }
-    // The frame never changes: most paints are of the inside only.
-    if (form_.HAIKEI1.sunken() && !(event->region() - inside).isEmpty()) paintSunkenFrame(painter, rect(), palette());
-    if (showsFocus()) drawFocus(painter, inside);
     if (paintObserver_) {
         long long logical = 0;
         for (const QRect& rect : event->region()) logical += static_cast<long long>(rect.width()) * rect.height();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "desktop/picture_menu.h"
+#include "desktop/pixel_scale.h"
 #include "desktop/scene_painter.h"
 #include "scene/form1.h"
 
@@ -14,9 +15,12 @@
 namespace miravel::desktop {
 
 // The scene panel (HAIKEI1) on screen: a sunken frame around the painted
-// inner area. The scene is painted into a backing image of physical pixels,
-// only where the model reported a change, and the image is copied to the
-// screen, so pictures stay crisp at any device pixel ratio.
+// inner area. The scene is painted into a backing image of the window's
+// device pixels, only where the model reported a change, and copied one to
+// one onto the window, so pictures stay crisp at any device pixel ratio.
+// Nothing on the way is scaled, converted or clipped to more than one
+// rectangle at a time, since the raster engine hands such large draws to
+// helper threads (see ScenePainter).
 //
 // To assistive technologies it is an image named "Scene" whose description
 // says what it shows, read from the model when asked. A right click, the
@@ -32,9 +36,13 @@ public:
     // What is waiting to be painted into the backing image.
     const QRegion& dirtyRegion() const { return dirty_; }
 
-    // Brings the backing image up to date for a device pixel ratio: rebuilt
-    // whole when the ratio or size changed, else repainted where dirty.
-    const QImage& updateBacking(qreal devicePixelRatio);
+    // Brings the backing image up to date for a grid of device pixels:
+    // rebuilt whole when the grid changed, else repainted where dirty. The
+    // image is of device pixels (its own ratio is 1).
+    const QImage& updateBacking(const DeviceGrid& grid);
+    // The same for a device pixel ratio, with the inner area's origin on a
+    // device pixel boundary.
+    const QImage& updateBacking(qreal devicePixelRatio) { return updateBacking(DeviceGrid{devicePixelRatio, {}}); }
 
     // What the inner area shows now, in device pixels.
     QImage picture();
@@ -66,6 +74,7 @@ private:
     ScenePainter painter_;
     PictureMenu menu_{*this};
     QImage backing_;
+    DeviceGrid grid_; // what backing_ was painted for
     QRegion dirty_;
     std::function<void(long long)> paintObserver_;
     QString announced_;

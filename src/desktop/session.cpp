@@ -3,6 +3,7 @@
 #include "desktop/error_report.h"
 #include "desktop/time_text.h"
 #include "desktop/cover_watch.h"
+#include "desktop/paint_room.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -77,6 +78,7 @@ bool Session::start() {
     if (CoverWatch* cover = CoverWatch::watch(*window_))
         connect(cover, &CoverWatch::coveredChanged, this, &Session::setCovered);
     window_->show();
+    makeRoomForPaints(window_->size() * window_->devicePixelRatioF());
     // Minimized, on another workspace: nothing can be seen, so nothing need wake.
     window_->windowHandle()->installEventFilter(this);
     driver_->start();
