@@ -32,7 +32,7 @@ DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git \
 # tools that fetch and unpack Debian's Qt source for it, the icon's and the
 # version record's tools, and Wine with Xvfb to run it all.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev icoutils \
-                    python3-pefile wine64 xvfb xdotool x11-utils imagemagick
+                    python3-pefile nsis wine64 fonts-wine unzip xvfb xdotool x11-utils imagemagick
 # The measurements (make bench): a classic digital clock to compare the idle
 # cost with, and the profiler.
 BENCH_PACKAGES := x11-apps valgrind

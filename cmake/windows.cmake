@@ -15,13 +15,13 @@ get_filename_component(_miravel_qt_prefix "${Qt6_DIR}/../../.." ABSOLUTE)
 set_target_properties(miravel PROPERTIES OUTPUT_NAME Miravel WIN32_EXECUTABLE ON)
 
 set(MIRAVEL_WINDOWS_ICON "${PROJECT_BINARY_DIR}/Miravel.ico")
+set(_miravel_icon_images "${MIRAVEL_DESKTOP_ICON}"
+    "${MIRAVEL_ICONS_DIR}/48x48/apps/miravel.png" "${MIRAVEL_ICONS_DIR}/64x64/apps/miravel.png")
+set(_miravel_icon_largest "${MIRAVEL_ICONS_DIR}/256x256/apps/miravel.png")
 add_custom_command(OUTPUT "${MIRAVEL_WINDOWS_ICON}"
-    COMMAND "${MIRAVEL_ICOTOOL}" --create --bit-depth=4 --output="${MIRAVEL_WINDOWS_ICON}"
-        "${MIRAVEL_DESKTOP_ICON}"
-        "${MIRAVEL_ICONS_DIR}/48x48/apps/miravel.png"
-        "${MIRAVEL_ICONS_DIR}/64x64/apps/miravel.png"
-        --raw="${MIRAVEL_ICONS_DIR}/256x256/apps/miravel.png"
-    DEPENDS miravel_icons "${MIRAVEL_DESKTOP_ICON}"
+    COMMAND "${MIRAVEL_ICOTOOL}" --create --bit-depth=4 --output=${MIRAVEL_WINDOWS_ICON}
+        ${_miravel_icon_images} --raw=${_miravel_icon_largest}
+    DEPENDS ${_miravel_icon_images} "${_miravel_icon_largest}"
     COMMENT "Making the program file's icon"
     VERBATIM)
 add_custom_target(miravel_windows_icon DEPENDS "${MIRAVEL_WINDOWS_ICON}")
@@ -45,13 +45,10 @@ list(REMOVE_DUPLICATES _miravel_mingw_folders)
 
 # What the program loads on a desktop; the tests load the offscreen platform.
 set(MIRAVEL_WINDOWS_PLUGINS platforms/qwindows.dll styles/qwindowsvistastyle.dll)
-set(_miravel_runtime_arguments
-    "-DQT_PREFIX=${_miravel_qt_prefix}"
-    "-DSEARCH=${_miravel_mingw_folders}"
-    "-DOBJDUMP=${CMAKE_OBJDUMP}")
 add_custom_command(TARGET miravel POST_BUILD
     COMMAND "${CMAKE_COMMAND}" "-DPROGRAM=$<TARGET_FILE:miravel>" "-DDESTINATION=$<TARGET_FILE_DIR:miravel>"
-        "-DPLUGINS=${MIRAVEL_WINDOWS_PLUGINS};platforms/qoffscreen.dll" ${_miravel_runtime_arguments}
+        "-DPLUGINS=${MIRAVEL_WINDOWS_PLUGINS};platforms/qoffscreen.dll"
+        "-DQT_PREFIX=${_miravel_qt_prefix}" "-DSEARCH=${_miravel_mingw_folders}" "-DOBJDUMP=${CMAKE_OBJDUMP}"
         -P "${CMAKE_CURRENT_LIST_DIR}/windows_runtime.cmake"
     COMMENT "Putting the DLLs and plugins Miravel.exe loads beside it"
     VERBATIM)
@@ -60,8 +57,11 @@ add_custom_command(TARGET miravel POST_BUILD
 # One folder, Miravel-<version>/: the program, what it loads on a desktop
 # (no offscreen platform), stripped, and the notices its licences ask for.
 install(TARGETS miravel RUNTIME DESTINATION .)
+# The installed program's imports are looked for beside it first, where
+# nothing else is yet.
 install(CODE "execute_process(COMMAND \"${CMAKE_COMMAND}\"
-        \"-DPROGRAM=$<TARGET_FILE:miravel>\" \"-DDESTINATION=\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\"
+        \"-DPROGRAM=\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/$<TARGET_FILE_NAME:miravel>\"
+        \"-DDESTINATION=\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\"
         \"-DPLUGINS=${MIRAVEL_WINDOWS_PLUGINS}\" \"-DSTRIP=${CMAKE_STRIP}\"
         \"-DQT_PREFIX=${_miravel_qt_prefix}\" \"-DSEARCH=${_miravel_mingw_folders}\" \"-DOBJDUMP=${CMAKE_OBJDUMP}\"
         -P \"${CMAKE_CURRENT_LIST_DIR}/windows_runtime.cmake\"

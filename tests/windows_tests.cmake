@@ -30,8 +30,6 @@ miravel_add_wine_test(wine_end_to_end e2e.sh)
 # the trace; --version.
 miravel_add_wine_test(wine_window wine_window.sh "${MIRAVEL_PICTURES_DIR}/DOSEI.ico" "${PROJECT_VERSION}"
     "${MIRAVEL_HOST_TOOLS_DIR}/miravel")
-# Crisp pixels at twice, one and a half and one and a quarter times the size.
-miravel_add_wine_test(wine_hidpi hidpi.sh)
 
 # What a Windows user downloads: the zip unpacked and the installer run, each
 # in a fresh Wine prefix, and the installer's own version record.

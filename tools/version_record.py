@@ -43,10 +43,11 @@ def translations(pe):
         for entry in info:
             if entry.Key == b"VarFileInfo":
                 for var in entry.Var:
-                    pairs = var.entry.get(b"Translation", b"").split()
-                    for pair in pairs:
-                        language, codepage = pair.decode().split("_")
-                        found.append((int(language, 16), int(codepage, 16)))
+                    # pefile gives the pairs as text: "0x0411 0x04b0".
+                    for key, value in var.entry.items():
+                        if key in (b"Translation", "Translation"):
+                            numbers = [int(n, 16) for n in value.split()]
+                            found.extend(zip(numbers[0::2], numbers[1::2]))
     return found
 
 

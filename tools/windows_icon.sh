@@ -18,10 +18,10 @@ wrestool --extract --type=group_icon --output="$work/program.ico" "$program" ||
     fail "$program carries no icon"
 icotool --list "$work/program.ico"
 
-# One image of the icon as a PNG: "extract WIDTH BIT-DEPTH FILE".
+# One image of the icon as a PNG: "extract FILE WIDTH [BIT-DEPTH]".
 extract() {
-    icotool --extract --width="$1" --height="$1" --bit-depth="$2" --output="$3" "$work/program.ico" &&
-        [ -s "$3" ]
+    icotool --extract --width="$2" --height="$2" ${3:+--bit-depth="$3"} --output="$1" "$work/program.ico" &&
+        [ -s "$1" ]
 }
 # Two pictures alike in every pixel, a transparent pixel whatever its colour.
 alike() {
@@ -31,15 +31,15 @@ alike() {
     [ "$a" = "$b" ] && [ "$(identify -format %wx%h "$1")" = "$(identify -format %wx%h "$2")" ]
 }
 
-extract 32 4 "$work/32.png" || fail "no 32 x 32 image in 16 colours"
+extract "$work/32.png" 32 4 || fail "no 32 x 32 image in 16 colours"
 icotool --extract --output="$work/dosei.png" "$dosei"
 alike "$work/32.png" "$work/dosei.png" || fail "the 32 x 32 image is not DOSEI's picture"
 echo "windows_icon: 32 x 32 in 16 colours, DOSEI's picture pixel for pixel"
 
 for size in 48 64 256; do
     depth=4
-    [ "$size" = 256 ] && depth=32 # stored as a PNG, as Explorer takes its largest
-    extract "$size" "$depth" "$work/$size.png" || fail "no $size x $size image of $depth bits"
+    [ "$size" = 256 ] && depth= # a PNG inside the icon, as Explorer takes its largest
+    extract "$work/$size.png" "$size" $depth || fail "no $size x $size image${depth:+ of $depth bits}"
     alike "$work/$size.png" "$icons/${size}x${size}/apps/miravel.png" ||
         fail "the $size x $size image is not the desktop icon of that size"
     echo "windows_icon: $size x $size, the desktop icon of that size"

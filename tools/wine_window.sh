@@ -7,7 +7,7 @@
 #   - each scene chosen in the list paints the panel as the Linux build's
 #     does a moment after the same choice: the same background, and no
 #     colour the Linux build's panel did not show then;
-#   - "clear" empties the panel to the background the Linux build's shows;
+#   - "clear" empties the panel to the window's own colour;
 #   - "end" ends the program with status 0, and its --trace holds under the
 #     build machine's trace_check.
 #
@@ -27,6 +27,7 @@ HERE=$(dirname "$0")
 
 # Before any window: this also makes the build's Wine prefix, once.
 said=$("$BIN" --version) || fail "--version ended with status $?"
+said=${said%$'\r'} # the C library ends a line as Windows does
 [ "$said" = "Miravel $VERSION" ] || fail "--version printed '$said', not 'Miravel $VERSION'"
 say "--version prints '$said'"
 
@@ -51,6 +52,7 @@ shoot_steps() {
         for ((i = 0; i < shots; i++)); do
             screenshot "$WORK/shot.png" || fail "no screenshot after \"$step\""
             panel_colours "$WORK/shot.png" >"$dir/$step.$i"
+            convert "$WORK/shot.png" -format "#%[hex:p{2,2}]\n" info: | cut -c1-7 >"$dir/$step.window"
             sleep 0.5
         done
     done
@@ -73,12 +75,21 @@ xprop -notype -id "$WINDOW" 32c _NET_WM_ICON >"$WORK/icon" || fail "no icon on t
 say "its icon is the ringed planet, pixel for pixel"
 
 shoot_steps "$WORK/windows" 1
+# Cleared, the panel is the window's own colour, the system's: Windows'
+# differs from the Linux style's.
+[ "$(cat "$WORK/windows/clear.0")" = "$(cat "$WORK/windows/clear.window")" ] ||
+    fail "\"clear\": the panel shows $(tr '\n' ' ' <"$WORK/windows/clear.0"), not the window's colour alone"
+say "\"clear\": the panel is the window's colour, $(cat "$WORK/windows/clear.window"), alone"
+# The Linux build's colours, its window's colour read as Windows' wherever
+# the panel shows the window's colour through.
+as_on_windows() { sed "s/^$(cat "$WORK/linux/$step.window")\$/$(cat "$WORK/windows/$step.window")/" "$@"; }
 for step in "${STEPS[@]}"; do
-    linux_background=$(head -n 1 "$WORK/linux/$step.1")
+    [ "$step" = clear ] && continue
+    linux_background=$(as_on_windows "$WORK/linux/$step.1" | head -n 1)
     windows_background=$(head -n 1 "$WORK/windows/$step.0")
     [ "$windows_background" = "$linux_background" ] ||
         fail "\"$step\": the panel is mostly $windows_background, on Linux $linux_background"
-    unseen=$(sort -u "$WORK/linux/$step".* | comm -13 - <(sort -u "$WORK/windows/$step.0") | tr '\n' ' ')
+    unseen=$(as_on_windows "$WORK/linux/$step".[0-9] | sort -u | comm -13 - <(sort -u "$WORK/windows/$step.0") | tr '\n' ' ')
     [ -z "$unseen" ] || fail "\"$step\": the panel shows $unseen which the Linux build's did not"
     say "\"$step\": mostly $windows_background, $(wc -l <"$WORK/windows/$step.0") colours, all of them the Linux build's"
 done

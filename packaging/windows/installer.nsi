@@ -161,6 +161,10 @@ Section "Uninstall"
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
     !include "${REMOVE}"
     Delete "$INSTDIR\uninstall.exe"
-    ; Only if nothing of the user's is left in it.
+    ; Only if nothing of the user's is left in it; so too the folder of a
+    ; user's programs, which the installer may have made.
     RMDir "$INSTDIR"
+    ${If} $AllUsers = 0
+        RMDir "$LOCALAPPDATA\Programs"
+    ${EndIf}
 SectionEnd
