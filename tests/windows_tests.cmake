@@ -19,9 +19,14 @@ add_test(NAME windows_icon
 file(GENERATE OUTPUT "${PROJECT_BINARY_DIR}/miravel"
     CONTENT "#!/bin/sh\n# Miravel.exe of this build under Wine, for the scripts that drive the real window.\nexec \"${_wine_tools}/wine_run.sh\" \"$<TARGET_FILE:miravel>\" \"$@\"\n"
     FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+# The build's Wine prefix is made first, by a program's start with no window
+# to wait for: a window looked for while Wine makes it would seem late.
+add_test(NAME wine_prefix COMMAND "${PROJECT_BINARY_DIR}/miravel" --version)
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix LABELS wine
+    PASS_REGULAR_EXPRESSION "^Miravel ${PROJECT_VERSION}")
 function(miravel_add_wine_test name script)
     add_test(NAME ${name} COMMAND "${_wine_tools}/${script}" "${PROJECT_BINARY_DIR}/miravel" ${ARGN})
-    set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS "wine;xserver"
+    set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS "wine;xserver" FIXTURES_REQUIRED wine_prefix
         ENVIRONMENT "TRACE_CHECK=$<TARGET_FILE:trace_check>")
 endfunction()
 # The window appears, "time" shows the clock, "end" closes it.

@@ -21,8 +21,9 @@ while [[ "$build" != / && ! -f "$build/CMakeCache.txt" ]]; do build=$(dirname "$
 [[ -f "$build/CMakeCache.txt" ]] || build=$(cd "$(dirname "$program")" && pwd)
 export WINEPREFIX=${WINEPREFIX:-$build/wine}
 export WINEDEBUG=${WINEDEBUG:--all}
-# No browser engine or .NET to offer to install into a prefix made for tests.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# No browser engine or .NET to offer to install into a prefix made for tests,
+# and no entries of the Start menu copied into the desktop's own menus.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 
 # Tests run side by side: one of them makes the prefix, the others wait.
 (
