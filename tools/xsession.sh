@@ -125,7 +125,8 @@ find_window() {
     return 1
 }
 
-# Starts the program with the given arguments and waits for its window.
+# Starts the program with the given arguments and waits for its window,
+# WINDOW_WAIT tenths of a second (15 s unless set).
 start_miravel() {
     local bin=$1; shift
     # Beside the program, unless a script that wraps it (valgrind) names the file.
@@ -133,7 +134,7 @@ start_miravel() {
     TRACE_CHECK=${TRACE_CHECK:-$(dirname "${PLACES:-$bin}")/trace_check}
     "$bin" "$@" >"$WORK/out.log" 2>"$WORK/err.log" &
     APP_PID=$!
-    WINDOW=$(find_window 150 --onlyvisible --name '^Form1$')
+    WINDOW=$(find_window "${WINDOW_WAIT:-150}" --onlyvisible --name '^Form1$')
     [ -n "$WINDOW" ] || { cat "$WORK/err.log" >&2; window_report >&2; return 1; }
     eval "$(xdotool getwindowgeometry --shell "$WINDOW")" # X, Y, WIDTH, HEIGHT
 }
