@@ -13,8 +13,9 @@
 # its first panel paint, the median of three starts. Exits 1 when a target
 # is missed, 2 when a run could not be made.
 #
-# The deep sea with the clock runs at --zoom 2 and 3 too: the larger window
-# must cost no more wake-ups for its pixels.
+# The deep sea with the clock runs at --zoom 2, 3 and 8 too: against zoom 1,
+# the larger window must paint as often, wake at most 1.25 times as often,
+# keep no thread more, and spend CPU per paint no faster than its pixels grow.
 #
 # Usage: bench/footprint.sh <path-to-miravel> [SECONDS] [RUNS]
 # ONLY='clock|xclock' (an extended regular expression) measures only the
@@ -40,6 +41,8 @@ HIDDEN_WAKE_MAX=0.017 # wake-ups a second while the window is not shown: one a m
 RSS_MAX=28            # MB, peak: a bare Qt 6 window that repaints
 START_MAX=100         # ms from exec to the first paint
 SETTLE_S=2            # after the choice: the face wakes in 1.9 s
+ZOOM_WAKE_MAX=1.25    # a zoomed window's wake-ups a second against zoom 1's
+ZOOM_PAINTS_MIN=0.95  # and its paints a second, at least
 
 HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/../tools/xsession.sh"
@@ -77,17 +80,20 @@ start_other() {
 }
 
 # One run, in a subshell with its own X server, plain or traced: prints
-# "cpu wakeups_per_s rss floor paints", the last two only when traced.
+# "cpu wakeups_per_s rss threads floor paints", the last two only when traced.
 one_run() (
-    local config=$1 traced=$2 pid cpu0 cpu1 rss from to figures
+    local config=$1 traced=$2 pid cpu0 cpu1 rss threads from to figures
     . "$HERE/../tools/xsession.sh"
     # "zoom3 The deep sea": the scene with --zoom 3, on a screen it fits.
-    local zoom=()
+    local zoom=() screen=1024x768x24
     if [[ $config =~ ^zoom([0-9])\ (.*)$ ]]; then
         zoom=(--zoom "${BASH_REMATCH[1]}")
         config=${BASH_REMATCH[2]}
+        . "$(dirname "$BIN")/window_places.sh"
+        read -r width height <<<"$WINDOW_SIZE"
+        screen=$((width * zoom[1] + 100))x$((height * zoom[1] + 100))x24
     fi
-    start_xvfb 1024x768x24 || exit 2
+    start_xvfb "$screen" || exit 2
     if [[ $config == @(xclock|bare) ]]; then
         start_other "$config" || exit 2
     else
@@ -118,6 +124,7 @@ one_run() (
     sleep "$WINDOW_S"
     cpu1=$(cpu_s "$pid"); ctxsw "$pid" >"$WORK/switches1"
     rss=$(peak_rss_mb "$pid")
+    threads=$(find /proc/"$pid"/task -mindepth 1 -maxdepth 1 | wc -l)
     figures="- -"
     if [[ $config != @(xclock|bare) ]]; then
         [[ $config == hidden* ]] && xdotool windowmap --sync "$WINDOW"
@@ -129,7 +136,8 @@ one_run() (
             awk -F= '$1 == "visible_per_s" { v = $2 } $1 == "paints_per_s" { p = $2 } END { print v, p }')
     fi
     awk -v c0="$cpu0" -v c1="$cpu1" -v w="$(switches_between "$WORK/switches0" "$WORK/switches1")" -v s="$WINDOW_S" \
-        -v rss="$rss" -v f="$figures" 'BEGIN { printf "%.4f %.3f %s %s\n", (c1 - c0) * 60 / s, w / s, rss, f }'
+        -v rss="$rss" -v t="$threads" -v f="$figures" \
+        'BEGIN { printf "%.4f %.3f %s %s %s\n", (c1 - c0) * 60 / s, w / s, rss, t, f }'
 )
 
 # The median of one column of the runs' lines.
@@ -138,9 +146,10 @@ median_of() {
 }
 
 CONFIGS=(nothing clock "The universe" "The deep sea" "Eternity" "zoom2 The deep sea" "zoom3 The deep sea"
-    "hidden The deep sea" bare xclock)
+    "zoom8 The deep sea" "hidden The deep sea" bare xclock)
 NAMES=("nothing shown" "clock shown" "universe + clock" "deep sea + clock" "eternity + clock"
-    "deep sea + clock, x2" "deep sea + clock, x3" "deep sea, not shown" "bare Qt window" "xclock -digital")
+    "deep sea + clock, x2" "deep sea + clock, x3" "deep sea + clock, x8" "deep sea, not shown" "bare Qt window"
+    "xclock -digital")
 for i in "${!CONFIGS[@]}"; do
     [[ -z ${ONLY:-} || ${CONFIGS[$i]} =~ ^(${ONLY})$ ]] || continue
     if [ "${CONFIGS[$i]}" = bare ] && [ ! -x "$BARE" ]; then
@@ -154,8 +163,9 @@ for i in "${!CONFIGS[@]}"; do
     cat "$WORK/$i".[0-9]* >"$WORK/$i.all"
     [ "$(grep -c . "$WORK/$i.all")" = "$RUNS" ] || { echo "footprint: a run of ${NAMES[$i]} failed" >&2; exit 2; }
     floor="- -"
-    [ -s "$WORK/$i.traced" ] && floor=$(cut -d' ' -f4,5 "$WORK/$i.traced")
-    echo "${NAMES[$i]}|$(median_of 1 "$WORK/$i.all") $(median_of 2 "$WORK/$i.all") $(median_of 3 "$WORK/$i.all") $floor" >>"$WORK/figures"
+    [ -s "$WORK/$i.traced" ] && floor=$(cut -d' ' -f5,6 "$WORK/$i.traced")
+    medians=$(for c in 1 2 3 4; do median_of $c "$WORK/$i.all"; done | paste -sd' ')
+    echo "${NAMES[$i]}|$medians $floor" >>"$WORK/figures"
 done
 
 # Milliseconds from just before the start to the first panel paint, by the
@@ -182,27 +192,47 @@ fi
 echo "Medians of $RUNS runs of ${WINDOW_S} s, CPU scaled to 60 s (load $(cut -d' ' -f1-3 /proc/loadavg))"
 awk -F'|' -v idle_wake=$IDLE_WAKE_MAX -v idle_cpu=$IDLE_CPU_MAX -v clock_wake=$CLOCK_WAKE_MAX \
     -v ratio=$FLOOR_RATIO_MAX -v hidden_wake=$HIDDEN_WAKE_MAX -v rss_max=$RSS_MAX -v starts="$STARTS" \
-    -v start_max=$START_MAX '
+    -v start_max=$START_MAX -v zoom_wake=$ZOOM_WAKE_MAX -v zoom_paints=$ZOOM_PAINTS_MIN '
     function judge(value, limit, format) {
         if (limit != "" && value > limit + 0) { missed++; return sprintf(format "*", value) }
         return sprintf(format " ", value)
     }
-    BEGIN { printf "%-20s %11s %11s %9s %9s %9s\n", "", "CPU s/60s", "wake-ups/s", "peak MB", "floor/s", "paints/s" }
-    { split($2, f, " "); name[NR] = $1; for (i = 1; i <= 5; i++) v[NR, i] = f[i] }
+    BEGIN {
+        printf "%-20s %11s %11s %9s %8s %9s %9s\n", "", "CPU s/60s", "wake-ups/s", "peak MB", "threads", "floor/s",
+            "paints/s"
+    }
+    { split($2, f, " "); name[NR] = $1; for (i = 1; i <= 6; i++) v[NR, i] = f[i] }
     END {
-        for (r = 1; r <= NR; r++) if (name[r] ~ /^xclock/) xclock_cpu = v[r, 1]
         for (r = 1; r <= NR; r++) {
-            cpu_limit = ""; wake_limit = ""; rss_limit = rss_max
+            if (name[r] ~ /^xclock/) xclock_cpu = v[r, 1]
+            if (name[r] == "deep sea + clock") unzoomed = r
+        }
+        for (r = 1; r <= NR; r++) {
+            cpu_limit = ""; wake_limit = ""; rss_limit = rss_max; threads_limit = ""; paints_short = ""
             if (name[r] == "nothing shown") { cpu_limit = idle_cpu; wake_limit = idle_wake }
             else if (name[r] == "clock shown") { cpu_limit = xclock_cpu != "" ? xclock_cpu : ""; wake_limit = clock_wake }
             else if (name[r] ~ /not shown/) wake_limit = hidden_wake
-            else if (name[r] ~ /\+ clock/) wake_limit = v[r, 4] * ratio
+            else if (name[r] ~ /\+ clock, x[0-9]$/) {
+                # Against zoom 1: CPU per paint grows at most as the pixels do.
+                wake_limit = v[r, 5] * ratio; rss_limit = ""
+                if (unzoomed) {
+                    zoom = substr(name[r], length(name[r]))
+                    if (v[unzoomed, 2] * zoom_wake < wake_limit) wake_limit = v[unzoomed, 2] * zoom_wake
+                    threads_limit = v[unzoomed, 4]
+                    if (v[unzoomed, 6] > 0) cpu_limit = v[unzoomed, 1] / v[unzoomed, 6] * zoom * zoom * v[r, 6]
+                    if (v[r, 6] < v[unzoomed, 6] * zoom_paints) { missed++; paints_short = "*" }
+                }
+            }
+            else if (name[r] ~ /\+ clock/) wake_limit = v[r, 5] * ratio
             else rss_limit = ""
-            printf "%-20s %s %s %s %9s %9s\n", name[r], judge(v[r, 1], cpu_limit, "%10.4f"),
-                judge(v[r, 2], wake_limit, "%10.2f"), judge(v[r, 3], rss_limit, "%8.1f"), v[r, 4], v[r, 5]
+            printf "%-20s %s %s %s %s %9s %9s%s\n", name[r], judge(v[r, 1], cpu_limit, "%10.4f"),
+                judge(v[r, 2], wake_limit, "%10.2f"), judge(v[r, 3], rss_limit, "%8.1f"),
+                judge(v[r, 4], threads_limit, "%7d"), v[r, 5], v[r, 6], paints_short
         }
         print "targets: nothing shown <=" idle_cpu " s, <=" idle_wake "/s; clock <= xclock CPU, <=" clock_wake \
             "/s; scenes <=" ratio "x floor; not shown <=" hidden_wake "/s; peak <" rss_max " MB"
+        print "zoomed, against the deep sea at zoom 1: paints >=" zoom_paints "x, wake-ups <=" zoom_wake \
+            "x, no thread more, CPU per paint <= zoom squared times"
         if (split(starts, s, " ") == 3) {
             printf "start to first paint: median %.1f ms of %s(target <%d ms)", s[2], starts, start_max
             if (s[2] >= start_max) { missed++; printf "*" }

@@ -2,7 +2,8 @@
 # The options a person starts the real window with, on private X servers:
 # -geometry places it (without a manager and under openbox), -display opens
 # it on the server it names and fails cleanly on one that does not answer,
-# --zoom 3 draws the scale-1 panel with each pixel tripled, --on-top keeps it
+# --zoom 3 draws the scale-1 panel with each pixel tripled and keeps no
+# helper thread that zoom 1 has not, --on-top keeps it
 # above under openbox until the menu's "Stay on top" is taken away; there,
 # at --zoom 2, Ctrl+C puts the panel's picture on the clipboard pixel for
 # pixel and Ctrl+S saves it, a file that cannot be written is said while the
@@ -81,6 +82,14 @@ tripled() {
 sleep 3 # awake
 poll 100 tripled || flag "--zoom 3: the panel is not the scale-1 panel tripled"
 say "--zoom 3: ${WIDTH}x$HEIGHT, the panel $(identify -format %wx%h "$WORK/panel3.png") is the scale-1 panel tripled"
+# The style's frames, drawn large, may borrow Qt's pooled threads for a
+# moment; none stays behind.
+threads_of() { cat /proc/"$1"/task/*/comm 2>/dev/null | sort | paste -sd,; }
+if poll 50 eval '[ "$(threads_of "$THREE")" = "$(threads_of "$ONE")" ]'; then
+    say "--zoom 3: threads $(threads_of "$THREE"), as at zoom 1"
+else
+    flag "--zoom 3: threads $(threads_of "$THREE") where zoom 1 has $(threads_of "$ONE")"
+fi
 stop "$ONE"; stop "$THREE"
 
 # --- Under openbox, at twice the size: -geometry, --on-top and the menu's entry ---

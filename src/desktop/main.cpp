@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QThreadPool>
 
 #include <cstdio>
 #include <memory>
@@ -67,6 +68,11 @@ int main(int argc, char** argv) {
     QApplication app(toolkitArgc, toolkitArgv.data());
     QApplication::setApplicationName(QStringLiteral("Miravel"));
     QApplication::setApplicationVersion(QStringLiteral(MIRAVEL_VERSION));
+    // Scaled up, the style's antialiased frames are large enough for the
+    // painter to share their fills out to Qt's pooled threads, once for each
+    // look of a button or the list. Those threads would then sit for half a
+    // minute; they end as soon as the frames are drawn.
+    QThreadPool::globalInstance()->setExpiryTimeout(0);
 
     TraceLog trace;
     if (options.trace && !trace.open(*options.trace, started)) return 1;
