@@ -3,7 +3,7 @@
 # configuration runs RUNS times (3) for SECONDS (60) each, the runs of one
 # configuration side by side, each under its own private X server; the
 # script reads from /proc the CPU time of the program (every thread, in ns),
-# its wake-ups (context switches) a second and its peak resident memory, and
+# its wake-ups (voluntary context switches) a second and its peak resident memory, and
 # prints the median of each. A fourth run of Miravel beside them writes a
 # --trace, and trace_check replays it to count the moments a second at which
 # a pixel changed: the floor for the wake-ups, with the paints it made.
@@ -50,15 +50,20 @@ require_tools Xvfb xdotool xclock || exit 2
 
 # CPU seconds of a process so far, every thread, from the scheduler's own ns.
 cpu_s() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ ns += $1 } END { printf "%.4f", ns / 1e9 }'; }
-# Voluntary and involuntary context switches of each thread, "tid count" a line.
+# Wake-ups of each thread, "tid count" a line: its voluntary context
+# switches, each a sleep it woke from. The involuntary ones count how often
+# the scheduler took the processor away, which other work on the machine
+# moves and the program does not.
 ctxsw() {
     local task
     for task in /proc/"$1"/task/*; do
-        awk -v tid="${task##*/}" '/ctxt_switches/ { s += $2 } END { print tid, s + 0 }' "$task/status" 2>/dev/null
+        awk -v tid="${task##*/}" '/^voluntary_ctxt_switches/ { s += $2 } END { print tid, s + 0 }' "$task/status" 2>/dev/null
     done
 }
 # Switches between two of those: a thread gone meanwhile counts what it did
-# before; one new counts all it did.
+# before; one new counts all it did. One that came and went between them is
+# not seen: Qt's pooled threads end once idle, and the zoomed paint test
+# holds the panel's paints to handing them nothing.
 switches_between() { awk 'NR == FNR { before[$1] = $2; next } { s += $2 - before[$1] } END { print s + 0 }' "$1" "$2"; }
 peak_rss_mb() { awk '/^VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 # The trace's last "ms".
