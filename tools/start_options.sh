@@ -140,24 +140,49 @@ save_as() {
     xdotool key ctrl+s
     DIALOG=$(find_window 100 --onlyvisible --name '^Save picture$')
     [ -n "$DIALOG" ] || return 1
+    # Its time on screen, in trace ms, for the stalls below.
+    printf '%s ' "$(trace_now "$TRACE")" >>"$WORK/dialogs"
     sleep 1 # the scenes go on meanwhile; trace_check holds them at the end
     xdotool windowfocus --sync "$DIALOG" 2>/dev/null
     xdotool key ctrl+a
     xdotool type "$1"
     sleep 0.3
     xdotool key Return
-    poll 50 eval '[ -z "$(search_windows --onlyvisible --name "^Save picture$")" ]'
+    poll 50 eval '[ -z "$(search_windows --onlyvisible --name "^Save picture$")" ]' || return 1
+    trace_now "$TRACE" >>"$WORK/dialogs"
 }
+# Whether the program ran a handler or painted between two trace ms.
+acted_between() {
+    grep '}$' "$TRACE" >"$WORK/so-far.jsonl"
+    trace_lines "$WORK/so-far.jsonl" | awk -v from="$1" -v to="$2" '
+        ($2 == "handler" || $2 == "painted") && $1 >= from && $1 <= to { acted = 1 } END { exit !acted }'
+}
+# The panel shot, then saved: 0 when the file is the shot; 1 when the scene
+# moved meanwhile, which a busy machine makes likelier, and says nothing;
+# 2 when the file differs from a panel that stood still.
 saved() {
+    local from to
     rm -f "$WORK/saved.png"
+    # A change just before the shot may not have reached the screen yet.
+    from=$(awk -v now="$(trace_now "$TRACE")" 'BEGIN { print now - 500 }')
     panel_now "$WORK/before.png"
-    save_as "$WORK/saved.png" || return 1
-    poll 20 test -s "$WORK/saved.png" && same "$WORK/saved.png" "$WORK/before.png"
+    save_as "$WORK/saved.png" || return 2
+    poll 50 test -s "$WORK/saved.png" || return 2
+    to=$(trace_now "$TRACE")
+    same "$WORK/saved.png" "$WORK/before.png" && return 0
+    acted_between "$from" "$to" && return 1
+    return 2
 }
-SAVED=0
-for _ in 1 2 3; do saved && SAVED=1 && break; done
-[ "$SAVED" = 1 ] || flag "Ctrl+S: $WORK/saved.png is not the panel the moment it was asked for"
-say "Ctrl+S: the saved $(identify -format '%m %wx%h' "$WORK/saved.png" 2>&1) is the panel's picture"
+for _ in $(seq 10); do
+    saved
+    SAVED=$?
+    [ "$SAVED" = 1 ] || break
+done
+if [ "$SAVED" = 0 ]; then
+    say "Ctrl+S: the saved $(identify -format '%m %wx%h' "$WORK/saved.png" 2>&1) is the panel's picture"
+else
+    flag "Ctrl+S: $WORK/saved.png is not the panel the moment it was asked for"
+fi
 
 # A folder the dialog cannot know is full: the system's reason is said, the
 # program runs on. Only root can make one here; the dialog itself refuses a
@@ -184,12 +209,15 @@ QT_SCALE_FACTOR=$ZOOM end_miravel || flag "\"end\" after the saves: $STATUS"
 "$TRACE_CHECK" "$TRACE" >"$WORK/figures" || flag "trace_check could not read the run"
 say "the run with its menu and dialogs: $(cat "$WORK/figures")"
 [ "$(figure "$WORK/figures" unmatched)" = 0 ] || flag "a timer ran otherwise than on its schedule"
-# A dialog that held the program up while open would stall it once, for all
-# of the second and more it stays open. The stalls' sum counts every hiccup
-# of a busy machine besides, so each is held to that bound on its own: the
-# program's doing is the one long one, and no hiccup of a loaded machine is.
-LONGEST=$(trace_lines "$TRACE" |
-    awk '$2 == "virtual_zero" { if (n++ && $3 - zero > most) most = $3 - zero; zero = $3 } END { printf "%.0f", most }')
-say "stalls: $(figure "$WORK/figures" stalled) ms in all, the longest $LONGEST ms"
-[ "$LONGEST" -lt 1000 ] || flag "the timers were held up for $LONGEST ms at once"
+# A dialog that held the program up while open would stall it from some
+# moment it was on screen until it closed, for half a second and more.
+# Making the dialog stalls the program too, and on a busy machine for as
+# long, but that stall is over by the time the dialog shows.
+trace_lines "$TRACE" | awk '$2 == "virtual_zero" { if (n++) print $1 - ($3 - zero), $1; zero = $3 }' >"$WORK/stalls"
+HELD=$(awk 'NR == FNR { closed[FNR] = $2; dialogs = FNR; next }
+    $2 - $1 >= 500 { for (d = 1; d <= dialogs; d++) if (closed[d] != "" && $1 < closed[d] && $2 >= closed[d])
+        printf "%.0f ms to %.0f ms ", $1, $2 }' "$WORK/dialogs" "$WORK/stalls")
+say "stalls: $(figure "$WORK/figures" stalled) ms in all, the longest" \
+    "$(awk '{ if ($2 - $1 > most) most = $2 - $1 } END { printf "%.0f", most }' "$WORK/stalls") ms"
+[ -z "$HELD" ] || flag "a dialog held the timers up while open: $HELD"
 finish

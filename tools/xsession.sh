@@ -171,6 +171,14 @@ figure() { tr ' ' '\n' <"$1" | awk -F= -v name="$2" '$1 == name { print $2 }'; }
 # A --trace file as "ms kind value [text]" lines (see trace_check --lines).
 trace_lines() { "$TRACE_CHECK" --lines "$1"; }
 
+# The ms of a running program's --trace clock now, by the wall-clock time
+# its first line gives: what the program did between two moments of a
+# script is then read from the trace.
+trace_now() {
+    head -n 1 "$1" >"$WORK/wall.jsonl"
+    trace_lines "$WORK/wall.jsonl" | awk -v now="$(date +%s%N)" '$2 == "wall" { printf "%.3f", now / 1e6 - $3 + $1 }'
+}
+
 # Logical pixels times the scale factor (QT_SCALE_FACTOR).
 scaled() { awk -v v="$1" -v s="${QT_SCALE_FACTOR:-1}" 'BEGIN { printf "%d", v * s }'; }
 
