@@ -1,10 +1,11 @@
 # The build's own generators run on the machine that builds: the pictures'
-# encoder, the icons' generator, the window's places for the scripts and the
-# trace's checker. A native build makes them and writes where they are into
-# miravel-host-tools.cmake; a cross build (for Windows) reads that file from
-# a native build of the same tree, MIRAVEL_HOST_TOOLS_DIR, and so knows the
-# same tools under the same names: every rule that runs one reads the same
-# for both. Included from the root after project().
+# encoder, the icons' generator, the window's places for the scripts, the
+# trace's checker and its picture of the panel. A native build makes them
+# and writes where they are into miravel-host-tools.cmake; a cross build (for
+# Windows) reads that file from a native build of the same tree,
+# MIRAVEL_HOST_TOOLS_DIR, and so knows the same tools under the same names:
+# every rule and test that runs one reads the same for both. Included from
+# the root after project().
 #
 # Defines:
 #   miravel_host_tool(<name> SOURCES <file>... [LIBRARIES <target>...])

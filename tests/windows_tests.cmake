@@ -15,7 +15,7 @@ add_test(NAME windows_icon
 # The real window under Wine on a private X server. The scripts that drive
 # the Linux build's window take a launcher that starts Miravel.exe through
 # Wine, with the window's places written beside it and the build machine's
-# trace_check.
+# trace_check and trace_picture.
 file(GENERATE OUTPUT "${PROJECT_BINARY_DIR}/miravel"
     CONTENT "#!/bin/sh\n# Miravel.exe of this build under Wine, for the scripts that drive the real window.\nexec \"${_wine_tools}/wine_run.sh\" \"$<TARGET_FILE:miravel>\" \"$@\"\n"
     FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
@@ -29,12 +29,11 @@ set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix LABELS "w
 function(miravel_add_wine_test name script)
     add_test(NAME ${name} COMMAND "${_wine_tools}/${script}" "${PROJECT_BINARY_DIR}/miravel" ${ARGN})
     set_tests_properties(${name} PROPERTIES TIMEOUT 180 LABELS "wine;xserver" FIXTURES_REQUIRED wine_prefix
-        ENVIRONMENT "TRACE_CHECK=$<TARGET_FILE:trace_check>;WINDOW_WAIT=600")
+        ENVIRONMENT "TRACE_CHECK=$<TARGET_FILE:trace_check>;TRACE_PICTURE=$<TARGET_FILE:trace_picture>;WINDOW_WAIT=600")
 endfunction()
-# Its title, size and icon; each scene as the Linux build shows it; "clear";
-# the trace; --version.
-miravel_add_wine_test(wine_window wine_window.sh "${MIRAVEL_PICTURES_DIR}/DOSEI.ico" "${PROJECT_VERSION}"
-    "${MIRAVEL_HOST_TOOLS_DIR}/miravel")
+# Its title, size and icon; each scene and "clear" as the Linux build paints
+# the same moment of the run; the trace; --version.
+miravel_add_wine_test(wine_window wine_window.sh "${MIRAVEL_PICTURES_DIR}/DOSEI.ico" "${PROJECT_VERSION}")
 
 # What a Windows user downloads: the zip unpacked and the installer run, each
 # in a fresh Wine prefix, and the installer's own version record.

@@ -21,16 +21,13 @@
 // (trace ms), also the moments a second at which a pixel changed over that
 // span: the floor for the program's wake-ups.
 
-#include "forms/runtime_error.h"
-#include "scene/form1.h"
-#include "scene/layout.h"
 #include "trace_reader.h"
+#include "trace_replay.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -52,91 +49,10 @@ constexpr forms::Ms LateBlinkAfterChoice = 96'900;
 // Span at each end of the run over which drift is judged.
 constexpr double DriftWindowMs = 10'000;
 
-struct Line {
-    double ms = 0;
-    std::string handler;
-    std::string text;
-    int number = 0; // in the file
-};
-
-// A paint that reached the screen, and the trace ms of the moment it showed.
-struct Paint {
-    double ms = 0;
-    double shows = 0;
-};
-
-// Where the virtual clock stands against the trace ms. The first zero is set
-// at start; each later one, written when the program woke so late that it
-// moved its timers' clock on instead of running every missed tick, holds from
-// the moment it was written.
-class Zeros {
-public:
-    struct Zero {
-        double from; // trace ms of the line
-        double zero; // trace ms at which the virtual clock read 0
-    };
-
-    void add(Zero zero) { zeros_.push_back(zero); }
-    bool empty() const { return zeros_.empty(); }
-    // The virtual moment at a trace ms, in whole ms as the real driver counts.
-    // The trace keeps three decimals: a timer's own moment may come back a
-    // hair below its whole ms.
-    forms::Ms virtualAt(double ms) const {
-        const double zero = inForce([ms](const Zero& z) { return z.from <= ms; });
-        return static_cast<forms::Ms>(std::floor(ms - zero + 0.0005));
-    }
-    // The trace ms of a virtual moment. A zero's line is stamped with the
-    // moment of the shift, on the new clock, and what ran at that moment ran
-    // on the old one: the new zero holds from the next whole ms.
-    double traceAt(double v) const {
-        return v + inForce([v](const Zero& z) { return z.from - z.zero + 0.5 <= v; });
-    }
-    // How far the stalls moved the timers' clock on, in all.
-    double stalled() const { return zeros_.back().zero - zeros_.front().zero; }
-
-private:
-    // The last zero in force by the test; the first holds until another does.
-    template <typename Test>
-    double inForce(Test holds) const {
-        double zero = zeros_.front().zero;
-        for (std::size_t i = 1; i < zeros_.size() && holds(zeros_[i]); ++i) zero = zeros_[i].zero;
-        return zero;
-    }
-
-    std::vector<Zero> zeros_;
-};
-
-struct Trace {
-    std::string path;
-    std::vector<Line> runs;
-    std::vector<Paint> paints;
-    std::optional<double> wall; // wall-clock epoch ms at wallMs
-    double wallMs = 0;
-    Zeros zeros;
-};
-
-// The trace's lines as the replay needs them. Throws trace::BadTrace.
-std::optional<Trace> readTrace(const char* path) {
-    std::ifstream in(path);
-    if (!in) return std::nullopt;
-    Trace trace;
-    trace.path = path;
-    for (const auto& line : miravel::trace::readTrace(in, path)) {
-        if (const auto* wall = std::get_if<miravel::trace::Wall>(&line)) {
-            trace.wall = wall->epochMs;
-            trace.wallMs = wall->ms;
-        } else if (const auto* zero = std::get_if<miravel::trace::VirtualZero>(&line)) {
-            trace.zeros.add({zero->ms, zero->zero});
-        } else if (const auto* paint = std::get_if<miravel::trace::Painted>(&line)) {
-            trace.paints.push_back({paint->ms, paint->shows});
-        } else if (const auto* run = std::get_if<miravel::trace::HandlerRun>(&line)) {
-            trace.runs.push_back({run->ms, run->handler, run->text, run->number});
-        }
-    }
-    return trace;
-}
-
-bool isTimer(const std::string& handler) { return handler.ends_with("_Timer"); }
+using miravel::replay::isTimer;
+using miravel::replay::Line;
+using miravel::replay::Paint;
+using miravel::replay::Trace;
 
 // Handler name to the times it ran, in order.
 using Runs = std::map<std::string, std::vector<double>>;
@@ -148,84 +64,23 @@ struct Ideal {
     std::vector<double> changes;
 };
 
-// The local time of day at an epoch ms, as the program's clock reads it.
-forms::TimeOfDay localTimeAt(double epochMs) {
-    const auto seconds = static_cast<std::time_t>(std::floor(epochMs / 1000));
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    return {local.tm_hour, local.tm_min, local.tm_sec};
-}
-
-// A user's action from the trace, done again on the control whose handler it
-// names: a press of a button, or a choice of the entry with the traced text.
-bool replayAction(miravel::Form1& form, const Line& run, std::string& problem) {
-    using miravel::Form1;
-    for (const miravel::layout::Row& row : miravel::layout::Rows) {
-        if (row.handler == nullptr || row.handlerName() != run.handler) continue;
-        if (const auto* button = std::get_if<forms::CommandButton Form1::*>(&row.member)) {
-            (form.**button).click();
-            return true;
-        }
-        if (const auto* list = std::get_if<forms::ComboBox Form1::*>(&row.member)) {
-            const auto items = (form.**list).items();
-            const auto item = std::find(items.begin(), items.end(), run.text);
-            if (item == items.end()) break;
-            (form.**list).choose(static_cast<std::size_t>(item - items.begin()));
-            return true;
-        }
-    }
-    problem = "unknown user event " + miravel::trace::quoted(run.handler) +
-              (run.text.empty() ? "" : " choosing " + miravel::trace::quoted(run.text));
-    return false;
-}
-
-// Replays the trace's user actions on a virtual Form1; what it records is in
-// trace ms, so it compares directly with the real run.
-Ideal idealRun(const Trace& trace, std::string& problem) {
-    const Zeros& zeros = trace.zeros;
-    miravel::Form1 form;
-    const auto traceMs = [&] { return zeros.traceAt(static_cast<double>(form.scheduler().now())); };
-    form.timeOfDay = [&] { return localTimeAt(*trace.wall + traceMs() - trace.wallMs); };
+// The whole run replayed, recorded in trace ms so that it compares directly
+// with the real one. Throws replay::ReplayError.
+Ideal idealRun(const Trace& trace) {
+    miravel::replay::Replay replay(trace);
     Ideal ideal;
-    Runs& runs = ideal.runs;
-    bool acting = false;
-    form.setEventObserver([&](std::string_view control, std::string_view event) {
+    replay.form().setEventObserver([&](std::string_view control, std::string_view event) {
         std::string name(control);
         name += '_';
         name += event;
-        runs[name].push_back(traceMs());
+        ideal.runs[name].push_back(replay.traceNow());
     });
-    form.setRepaintObserver([&](const forms::VisibleControl& source, const forms::TwipRect& area) {
-        const double at = traceMs();
-        if (!acting && forms::Form::shows(source, area) && (ideal.changes.empty() || ideal.changes.back() != at))
+    replay.form().setRepaintObserver([&](const forms::VisibleControl& source, const forms::TwipRect& area) {
+        const double at = replay.traceNow();
+        if (!replay.acting() && forms::Form::shows(source, area) && (ideal.changes.empty() || ideal.changes.back() != at))
             ideal.changes.push_back(at);
     });
-    const auto at = [&zeros](double ms) { return zeros.virtualAt(ms); };
-    // Whatever goes wrong is said at the line being replayed.
-    const Line* line = &trace.runs.front();
-    const auto where = [&] { return trace.path + ':' + std::to_string(line->number) + ": "; };
-    try {
-        for (const Line& run : trace.runs) {
-            line = &run;
-            if (isTimer(run.handler)) continue;
-            if (run.handler != "Form_Load") form.scheduler().advanceTo(at(run.ms));
-            acting = true;
-            if (run.handler == "Form_Load") {
-                form.load();
-            } else if (!replayAction(form, run, problem)) {
-                problem = where() + problem;
-                return ideal;
-            }
-            acting = false;
-        }
-        form.scheduler().advanceTo(at(trace.runs.back().ms));
-        // A run closed by "end" ends 10 ms after it, which may lie past its last line.
-        const auto ended = [](const Line& run) { return run.handler == "Command3_Click"; };
-        if (std::any_of(trace.runs.begin(), trace.runs.end(), ended))
-            form.scheduler().advanceTo(at(trace.runs.back().ms) + 1000);
-    } catch (const forms::RuntimeError& error) {
-        problem = where() + "run-time error in the replay: " + error.what();
-    }
+    replay.runToEnd();
     return ideal;
 }
 
@@ -286,20 +141,21 @@ const Paint* paintShowing(const std::vector<Paint>& paints, double at) {
 // The figures of the run in the trace at path, with those of the span
 // span[0] to span[1] unless span is null.
 int check(const char* path, char* const* span) {
-    const std::optional<Trace> trace = readTrace(path);
+    const std::optional<Trace> trace = miravel::replay::readTrace(path);
     if (!trace) {
         std::fprintf(stderr, "trace_check: cannot read %s\n", path);
         return 2;
     }
-    if (trace->zeros.empty() || !trace->wall || trace->runs.empty()) {
+    if (!trace->replayable()) {
         std::fprintf(stderr, "trace_check: %s lacks the wall time, the virtual zero or any handler run\n", path);
         return 2;
     }
 
-    std::string problem;
-    const Ideal ideal = idealRun(*trace, problem);
-    if (!problem.empty()) {
-        std::fprintf(stderr, "trace_check: %s\n", problem.c_str());
+    Ideal ideal;
+    try {
+        ideal = idealRun(*trace);
+    } catch (const miravel::replay::ReplayError& error) {
+        std::fprintf(stderr, "trace_check: %s\n", error.what());
         return 1;
     }
 

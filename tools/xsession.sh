@@ -179,6 +179,61 @@ trace_now() {
     trace_lines "$WORK/wall.jsonl" | awk -v now="$(date +%s%N)" '$2 == "wall" { printf "%.3f", now / 1e6 - $3 + $1 }'
 }
 
+# A paint's line is written once it is on its way to the screen: one that a
+# screenshot already shows may bear a later stamp on a busy machine.
+PAINT_LINE_LAG=300
+# How many of the last paints a screenshot may show: it reads the screen
+# while the newest is on its way, or before the program has painted it.
+PAINTS_BEFORE_SHOT=4
+
+# Whether the panel's inner area on a screenshot is, pixel for pixel, what the
+# Linux build paints at the moment of one of the last paints traced by the
+# time the shot was taken (trace ms), as TRACE_PICTURE draws it from the
+# trace; prints the paint that matched. The window's own colour, if given,
+# is that of the desktop the run showed on: "panel_shows_a_paint SHOT TRACE
+# TAKEN [#RRGGBB]".
+panel_shows_a_paint() {
+    local shot=$1 trace=$2 taken=$3 ms shows
+    local colour=()
+    [ -n "${4:-}" ] && colour=(--window-colour "$4")
+    convert "$shot" -crop "$(inner_crop)" +repage -alpha off "$WORK/panel.png" || return 2
+    local tried=
+    # Whole lines only: the program may be writing the last one.
+    grep '}$' "$trace" >"$WORK/so-far.jsonl"
+    while read -r ms shows; do
+        "$TRACE_PICTURE" "${colour[@]}" "$WORK/so-far.jsonl" "$shows" "$WORK/paint.png" || return 2
+        if compare -metric AE "$WORK/panel.png" "$WORK/paint.png" null: 2>"$WORK/differ"; then
+            echo "the paint at $ms ms, showing $shows ms"
+            return 0
+        fi
+        tried+=" $shows ms: $(cat "$WORK/differ") pixels differ;"
+    done < <(trace_lines "$WORK/so-far.jsonl" |
+        awk -v by="$taken" -v lag="$PAINT_LINE_LAG" '$2 == "painted" && $1 <= by + lag { print $1, $4 }' |
+        tail -n "$PAINTS_BEFORE_SHOT" | tac)
+    echo "taken by $taken ms, the panel is none of the last paints:${tried:- none traced}" >&2
+    return 1
+}
+
+# The colour of a screenshot's corner, as #RRGGBB: the window's own.
+window_colour() { convert "$1" -format "#%[hex:p{2,2}]\n" info: | cut -c1-7; }
+
+# Screenshots until one's panel shows one of the last paints, three at most,
+# half a second apart; prints the paint that matched. "--own-colour": the
+# window's own colour is read from each shot, its desktop's rather than this
+# one's: "shot_shows_a_paint TRACE [--own-colour]".
+shot_shows_a_paint() {
+    local trace=$1 own=${2:-} taken colour= attempt
+    for attempt in 1 2 3; do
+        screenshot "$WORK/shot.png" || return 2
+        taken=$(trace_now "$trace")
+        [ -n "$own" ] && colour=$(window_colour "$WORK/shot.png")
+        panel_shows_a_paint "$WORK/shot.png" "$trace" "$taken" $colour && return 0
+        [ $? = 1 ] || return 2
+        sleep 0.5
+    done
+    return 1
+}
+
 # Logical pixels times the scale factor (QT_SCALE_FACTOR).
 scaled() { awk -v v="$1" -v s="${QT_SCALE_FACTOR:-1}" 'BEGIN { printf "%d", v * s }'; }
 
