@@ -62,11 +62,9 @@ say "\"Stay on top\" taken and given up through the menu"
 paints_between() { trace_lines "$TRACE" | awk -v from="$1" -v to="$2" '$2 == "painted" && $1 >= from && $1 < to'; }
 # Voluntary and involuntary context switches of the main thread so far.
 main_switches() { awk '/ctxt_switches/ { s += $2 } END { print s + 0 }' "/proc/$APP_PID/task/$APP_PID/status"; }
-# The trace so far, whole lines only: each is written at once, but may be read half written.
-trace_copy() { grep '}$' "$TRACE" >"$1"; }
 # The last resting line so far: "MS true" or "MS false".
 last_resting() {
-    trace_copy "$WORK/now.jsonl"
+    trace_so_far "$TRACE" "$WORK/now.jsonl"
     trace_lines "$WORK/now.jsonl" | awk '$2 == "resting" { r = $1 " " $3 } END { print r }'
 }
 # Whether the driver's timer is stopped.
@@ -96,16 +94,16 @@ else
 fi
 
 # --- Covered whole ---
-trace_copy "$WORK/before-cover.jsonl"
+trace_so_far "$TRACE" "$WORK/before-cover.jsonl"
 COVERED_AT=$(trace_now "$TRACE")
 cover_at -120 -120
 # On a busy machine the program may take a moment to hear of it.
 poll "$NOTICE_MAX" resting || flag "covered whole: the program did not stop its timer"
-trace_copy "$WORK/covered.jsonl"
+trace_so_far "$TRACE" "$WORK/covered.jsonl"
 SWITCHES0=$(main_switches)
 sleep "$COVER_S"
 SWITCHES1=$(main_switches)
-trace_copy "$WORK/still-covered.jsonl"
+trace_so_far "$TRACE" "$WORK/still-covered.jsonl"
 WRITTEN=$(($(grep -c . "$WORK/still-covered.jsonl") - $(grep -c . "$WORK/covered.jsonl")))
 if [ "$WRITTEN" = 0 ]; then
     say "covered whole for ${COVER_S} s: timer stopped, nothing armed, run or painted" \

@@ -153,7 +153,7 @@ save_as() {
 }
 # Whether the program ran a handler or painted between two trace ms.
 acted_between() {
-    grep '}$' "$TRACE" >"$WORK/so-far.jsonl"
+    trace_so_far "$TRACE" "$WORK/so-far.jsonl"
     trace_lines "$WORK/so-far.jsonl" | awk -v from="$1" -v to="$2" '
         ($2 == "handler" || $2 == "painted") && $1 >= from && $1 <= to { acted = 1 } END { exit !acted }'
 }

@@ -171,6 +171,11 @@ figure() { tr ' ' '\n' <"$1" | awk -F= -v name="$2" '$1 == name { print $2 }'; }
 # A --trace file as "ms kind value [text]" lines (see trace_check --lines).
 trace_lines() { "$TRACE_CHECK" --lines "$1"; }
 
+# A running program's --trace so far, whole lines only: each is written at
+# once, but may be read half written. Windows' C library ends its lines
+# with a carriage return: "trace_so_far TRACE COPY".
+trace_so_far() { awk '/}\r?$/' "$1" >"$2"; }
+
 # The ms of a running program's --trace clock now, by the wall-clock time
 # its first line gives: what the program did between two moments of a
 # script is then read from the trace.
@@ -198,8 +203,7 @@ panel_shows_a_paint() {
     [ -n "${4:-}" ] && colour=(--window-colour "$4")
     convert "$shot" -crop "$(inner_crop)" +repage -alpha off "$WORK/panel.png" || return 2
     local tried=
-    # Whole lines only: the program may be writing the last one.
-    grep '}$' "$trace" >"$WORK/so-far.jsonl"
+    trace_so_far "$trace" "$WORK/so-far.jsonl"
     while read -r ms shows; do
         "$TRACE_PICTURE" "${colour[@]}" "$WORK/so-far.jsonl" "$shows" "$WORK/paint.png" || return 2
         if compare -metric AE "$WORK/panel.png" "$WORK/paint.png" null: 2>"$WORK/differ"; then
