@@ -36,6 +36,12 @@ endfunction()
 miravel_add_wine_test(wine_window wine_window.sh "${MIRAVEL_PICTURES_DIR}/DOSEI.ico" "${PROJECT_VERSION}"
     "${MIRAVEL_HOST_TOOLS_DIR}/miravel")
 
+# The display's scale as a Windows user sets it, 200, 150 and 125 %, in a Wine
+# prefix of the test's own: the window grows by as much and hidpi.sh's checks
+# of the pictures and the frame hold. Three windows, each a fresh process.
+miravel_add_wine_test(wine_hidpi wine_dpi.sh)
+set_tests_properties(wine_hidpi PROPERTIES TIMEOUT 420)
+
 # What a Windows user downloads: the zip unpacked and the installer run, each
 # in a fresh Wine prefix, and the installer's own version record.
 add_test(NAME windows_packages
