@@ -42,6 +42,11 @@ miravel_add_wine_test(wine_window wine_window.sh "${MIRAVEL_PICTURES_DIR}/DOSEI.
 miravel_add_wine_test(wine_hidpi wine_dpi.sh)
 set_tests_properties(wine_hidpi PROPERTIES TIMEOUT 420)
 
+# --on-top under an X11 window manager: the window is kept above another the
+# user activates, the panel's menu turns that off and on, and without the
+# option it is not. The other window is the Linux build's.
+miravel_add_wine_test(wine_on_top wine_on_top.sh "${MIRAVEL_HOST_TOOLS_DIR}/miravel")
+
 # What a Windows user downloads: the zip unpacked and the installer run, each
 # in a fresh Wine prefix, and the installer's own version record.
 add_test(NAME windows_packages
