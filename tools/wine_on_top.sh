@@ -9,6 +9,7 @@
 #   - the panel's menu (a right click) entry "Stay on top" turns that off,
 #     the other window then coming above it, and on again.
 # The other window is the Linux build's, started beside it on the same server.
+# Miravel.exe runs in a Wine prefix of the check's own (wine_prefix.sh).
 #
 # Usage: tools/wine_on_top.sh <launcher> <linux miravel>
 set -u
@@ -19,6 +20,7 @@ LINUX=${2:?usage: wine_on_top.sh <launcher> <linux miravel>}
 
 . "$(dirname "$0")/xsession.sh"
 require_tools Xvfb xdotool xprop xwininfo wmctrl openbox || exit 2
+. "$(dirname "$0")/wine_prefix.sh"
 
 WM_PID=
 OTHER_PID=
@@ -29,7 +31,8 @@ stop_extras() {
     OTHER_PID= WM_PID=
     return 0
 }
-trap 'stop_extras; xsession_exit' EXIT
+trap 'stop_extras; own_wine_prefix_remove; xsession_exit' EXIT
+own_wine_prefix "$BIN" || fail "no Wine prefix of its own"
 
 above() { xprop -id "$WINDOW" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_ABOVE; }
 state() { xprop -id "$WINDOW" _NET_WM_STATE 2>/dev/null | cut -d= -f2; }
