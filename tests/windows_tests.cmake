@@ -35,6 +35,20 @@ endfunction()
 # the same moment of the run; the trace; --version.
 miravel_add_wine_test(wine_window wine_window.sh "${MIRAVEL_PICTURES_DIR}/DOSEI.ico" "${PROJECT_VERSION}")
 
+# The display's scale as a Windows user sets it, 200, 150 and 125 %, in a Wine
+# prefix of the test's own: the window grows by as much and hidpi.sh's checks
+# of the pictures and the frame hold. Three windows, each a fresh process.
+# Each window is waited for as long as the prefix's first was: on a busy
+# machine Wine's start-up takes that long, every time.
+miravel_add_wine_test(wine_hidpi wine_dpi.sh)
+set_tests_properties(wine_hidpi PROPERTIES TIMEOUT 600 ENVIRONMENT "WINDOW_WAIT=900")
+
+# --on-top under an X11 window manager: the window is kept above another the
+# user activates, the panel's menu turns that off and on, and without the
+# option it is not. The other window is the Linux build's.
+miravel_add_wine_test(wine_on_top wine_on_top.sh "${MIRAVEL_HOST_TOOLS_DIR}/miravel")
+set_tests_properties(wine_on_top PROPERTIES TIMEOUT 420 ENVIRONMENT "WINDOW_WAIT=900")
+
 # What a Windows user downloads: the zip unpacked and the installer run, each
 # in a fresh Wine prefix, and the installer's own version record.
 add_test(NAME windows_packages

@@ -17,10 +17,21 @@
 # top matches the left and the bottom the right; and the frame holds its four
 # colours only, so nothing unpainted (black) shows between the rings.
 #
-# Usage: tools/hidpi.sh <path-to-miravel>
+# Each scale is given to the program as QT_SCALE_FACTOR, unless a command is
+# named to set it as the desktop's own user would (tools/wine_dpi.sh, the
+# display's DPI of Windows under Wine): that command is run with the scale
+# before each start, and the program sees no QT_SCALE_FACTOR, so the
+# toolkit's own reading of the desktop is what is checked.
+#
+# Usage: tools/hidpi.sh [--scale-by COMMAND] <path-to-miravel>
 set -u
 
-BIN=${1:?usage: hidpi.sh <path-to-miravel>}
+SCALE_BY=
+if [ "${1:-}" = --scale-by ]; then
+    SCALE_BY=${2:?usage: hidpi.sh [--scale-by COMMAND] <path-to-miravel>}
+    shift 2
+fi
+BIN=${1:?usage: hidpi.sh [--scale-by COMMAND] <path-to-miravel>}
 [ -x "$BIN" ] || { echo "hidpi: not an executable: $BIN" >&2; exit 2; }
 
 . "$(dirname "$0")/xsession.sh"
@@ -102,7 +113,14 @@ check_frame() {
 # One run at a scale: the window's size, the empty panel and its frame, then each scene.
 check_scale() {
     local scale=$1 want_w want_h
-    export QT_SCALE_FACTOR=$scale
+    # The session's helpers place clicks and crops by QT_SCALE_FACTOR.
+    if [ -n "$SCALE_BY" ]; then
+        export -n QT_SCALE_FACTOR
+        QT_SCALE_FACTOR=$scale
+        $SCALE_BY "$scale" || { flag "scale $scale: could not be set by $SCALE_BY"; return; }
+    else
+        export QT_SCALE_FACTOR=$scale
+    fi
     want_w=$(device_at "$WINDOW_W" "$scale") want_h=$(device_at "$WINDOW_H" "$scale")
     start_miravel "$BIN" || { flag "scale $scale: no window"; return; }
     if [ "$WIDTH" = "$want_w" ] && [ "$HEIGHT" = "$want_h" ]; then

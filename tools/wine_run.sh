@@ -25,6 +25,14 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # and no entries of the Start menu copied into the desktop's own menus.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 
+# Wine gives a Windows program none of the Unix environment's QT_ variables:
+# a Linux desktop's own would mislead Qt for Windows. It passes WINEQT_X on
+# as QT_X, though, so the scale a script asks of Qt reaches Miravel.exe as it
+# reaches the Linux build; the platform's other settings stay behind.
+for name in QT_SCALE_FACTOR QT_SCALE_FACTOR_ROUNDING_POLICY QT_ENABLE_HIGHDPI_SCALING QT_FONT_DPI QT_LOGGING_RULES; do
+    [[ -n "${!name+set}" ]] && export "WINE$name=${!name}"
+done
+
 # Tests run side by side: one of them makes the prefix, the others wait.
 (
     flock 9
