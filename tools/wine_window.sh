@@ -2,7 +2,8 @@
 # Miravel.exe as a Windows user sees it, under Wine on a private X server:
 #   - --version prints the version, through Wine, with nothing on PATH;
 #   - the window is one X window of the client area (145 x 210), titled
-#     "Form1", with the ringed planet (DOSEI's picture) as its icon;
+#     "Form1", with the ringed planet (DOSEI's picture) as its icon, in a
+#     frame that can be neither resized nor maximized;
 #   - after each scene chosen in the list, and after "clear", the panel is
 #     pixel for pixel what the Linux build paints at the same moment of the
 #     same run: trace_picture's picture of one of the last paints in the
@@ -45,6 +46,13 @@ say "one window titled Form1, client area ${WIDTH}x${HEIGHT}"
 xprop -notype -id "$WINDOW" 32c _NET_WM_ICON >"$WORK/icon" || fail "no icon on the window"
 /usr/bin/python3 "$HERE/icon_pixels.py" "$WORK/icon" "$DOSEI" || fail "the window's icon is not the ringed planet"
 say "its icon is the ringed planet, pixel for pixel"
+
+# Its frame as Wine tells X of it (_MOTIF_WM_HINTS: flags, functions,
+# decorations): no resizing or maximizing, no sizing border or maximize box.
+read -r _ functions decorations _ <<<"$(xprop -id "$WINDOW" _MOTIF_WM_HINTS | sed 's/.*= *//; s/,/ /g')"
+(( (functions & (2 | 16)) == 0 && (decorations & (4 | 64)) == 0 )) ||
+    fail "the window can be resized or maximized: _MOTIF_WM_HINTS functions $functions, decorations $decorations"
+say "its frame offers neither resizing nor maximizing (functions $functions, decorations $decorations)"
 
 # What a person sees in turn: each scene a moment after choosing it, and the
 # panel cleared.

@@ -2,9 +2,13 @@
 
 namespace miravel::desktop {
 
-// Qt for Windows already leaves the resizing frame and the maximize box off
-// a window of one size that asks for no maximize button, and says so again
-// itself whenever the flags change.
-void WindowSize::askForNoResizing(QWidget&) {}
+// Qt for Windows gives a framed window a sizing border whatever its size
+// limits, unless it asks for a dialog's thin frame; the maximize box stays
+// off as the flags ask for none. The hint travels with the flags, so a
+// change of them (staying on top) keeps it.
+void WindowSize::askForNoResizing(QWidget& window) {
+    if (!window.windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint))
+        window.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+}
 
 } // namespace miravel::desktop
