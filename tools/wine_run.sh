@@ -6,10 +6,10 @@
 # Usage: tools/wine_run.sh PROGRAM.exe [ARGUMENTS...]
 #
 # Each build folder has a Wine prefix of its own, <build>/wine, made once by
-# the first program run from it (about 9 s) and kept; WINEPREFIX, when set,
-# names another. Wine's own chatter is off; the program's stdout, stderr and
-# exit status are its own. Without DISPLAY, Wine shows no window: enough for
-# the offscreen tests.
+# the first program run from it (about 9 s) and kept, and another for the
+# programs run without DISPLAY (the offscreen tests), <build>/wine-offscreen;
+# WINEPREFIX, when set, names another. Wine's own chatter is off; the
+# program's stdout, stderr and exit status are its own.
 set -euo pipefail
 
 program=${1:?usage: wine_run.sh PROGRAM.exe [ARGUMENTS...]}
@@ -19,7 +19,15 @@ WINE=${WINE:-/usr/lib/wine/wine64}
 build=$(cd "$(dirname "$program")" && pwd)
 while [[ "$build" != / && ! -f "$build/CMakeCache.txt" ]]; do build=$(dirname "$build"); done
 [[ -f "$build/CMakeCache.txt" ]] || build=$(cd "$(dirname "$program")" && pwd)
-export WINEPREFIX=${WINEPREFIX:-$build/wine}
+# A program run without a display starts the prefix's Wine desktop without
+# one when it is the first of the prefix to run, and a window opened in the
+# prefix while that desktop lasts never shows: the test programs, which run
+# without a display, keep to a prefix of their own beside the windows'.
+if [[ -n "${DISPLAY:-}" ]]; then
+    export WINEPREFIX=${WINEPREFIX:-$build/wine}
+else
+    export WINEPREFIX=${WINEPREFIX:-$build/wine-offscreen}
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 # No browser engine or .NET to offer to install into a prefix made for tests,
 # and no entries of the Start menu copied into the desktop's own menus.
