@@ -45,7 +45,7 @@ ZOOM_WAKE_MAX=1.25    # a zoomed window's wake-ups a second against zoom 1's
 ZOOM_PAINTS_MIN=0.95  # and its paints a second, at least
 
 HERE=$(cd "$(dirname "$0")" && pwd)
-. "$HERE/../tools/xsession.sh"
+. "$HERE/../tests/window/xsession.sh"
 require_tools Xvfb xdotool xclock || exit 2
 
 # CPU seconds of a process so far, every thread, from the scheduler's own ns.
@@ -88,7 +88,7 @@ start_other() {
 # "cpu wakeups_per_s rss threads floor paints", the last two only when traced.
 one_run() (
     local config=$1 traced=$2 pid cpu0 cpu1 rss threads from to figures
-    . "$HERE/../tools/xsession.sh"
+    . "$HERE/../tests/window/xsession.sh"
     # "zoom3 The deep sea": the scene with --zoom 3, on a screen it fits.
     local zoom=() screen=1024x768x24
     if [[ $config =~ ^zoom([0-9])\ (.*)$ ]]; then

@@ -15,7 +15,7 @@ SECONDS_TO_COUNT=${3:-20}
 WARM_UP_S=${4:-3}
 OUT=/tmp/miravel-callgrind.out
 
-. "$(dirname "$0")/../tools/xsession.sh"
+. "$(dirname "$0")/../tests/window/xsession.sh"
 require_tools Xvfb xdotool valgrind callgrind_control callgrind_annotate || exit 2
 
 start_xvfb || { echo "profile: no X server could be started" >&2; exit 1; }

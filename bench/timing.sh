@@ -36,7 +36,7 @@ if [ ! -x "$CHECK" ]; then
     cmake --build "$BUILD" --target trace_check >/dev/null || { echo "timing: cannot build trace_check in $BUILD" >&2; exit 2; }
 fi
 
-. "$(dirname "$0")/../tools/xsession.sh"
+. "$(dirname "$0")/../tests/window/xsession.sh"
 require_tools Xvfb xdotool || exit 2
 
 start_xvfb || { echo "timing: no X server could be started" >&2; exit 2; }

@@ -14,7 +14,7 @@ OUT=${2:-docs/gallery}
 [ -x "$BIN" ] || { echo "gallery: not an executable: $BIN" >&2; exit 2; }
 mkdir -p "$OUT" || exit 2
 
-. "$(dirname "$0")/xsession.sh"
+. "$(dirname "$0")/../tests/window/xsession.sh"
 require_tools Xvfb xdotool import convert identify || exit 2
 
 

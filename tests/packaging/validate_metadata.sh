@@ -2,9 +2,9 @@
 # The desktop entry and the AppStream metainfo as desktop tools read them:
 # both validators must accept them without a remark, pedantic ones included.
 #
-# Usage: tools/validate_metadata.sh
+# Usage: tests/packaging/validate_metadata.sh
 set -u
-cd "$(dirname "$0")/../packaging" || exit 2
+cd "$(dirname "$0")/../../packaging" || exit 2
 for tool in desktop-file-validate appstreamcli; do
     command -v "$tool" >/dev/null || { echo "$tool is missing (the Makefile's setup installs it)" >&2; exit 2; }
 done
