@@ -1,7 +1,7 @@
 // trace_picture on traces of runs: each moment drawn from the actions before
 // it and the virtual clock's zero in force then, the window's colour as
 // given; and what it says, and does not write, when it cannot draw.
-// Against the real window: tools/trace_picture.sh.
+// Against the real window: tests/window/trace_picture.sh.
 
 #include <QImage>
 

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # What a screen reader sees of the real program, the panel's menu among it:
 # on a private X server and a private session bus, with the accessibility bus
-# started as a desktop session starts it, tools/atspi_walk.py reads the
+# started as a desktop session starts it, tests/window/atspi_walk.py reads the
 # window's controls through AT-SPI and acts on them. Accessibility is forced on for this run only.
 #
-# Usage: tools/atspi.sh <path-to-miravel>
+# Usage: tests/window/atspi.sh <path-to-miravel>
 set -u
 
 BIN=${1:?usage: atspi.sh <path-to-miravel>}

@@ -1,6 +1,6 @@
 """What a screen reader sees of the real program, through AT-SPI.
 
-Run inside a private session bus and X display (tools/atspi.sh sets both up):
+Run inside a private session bus and X display (tests/window/atspi.sh sets both up):
 starts the accessibility bus, then the program with accessibility on, and
 checks the names and roles of its controls, the panel's description as the
 clock and the scene change, and that actions work as a user's presses and

@@ -7,7 +7,7 @@
 # "clear" then leaves the panel's inner area one plain colour, the empty
 # panel's, and "end" closes it with status 0.
 #
-# Usage: tools/click_storm.sh <path-to-miravel> [clicks [seconds [seed]]]
+# Usage: tests/window/click_storm.sh <path-to-miravel> [clicks [seconds [seed]]]
 #   clicks   button clicks to send, at least this many (default 2000)
 #   seconds  about how long the storm lasts (default 55)
 #   seed     for the random choices (default: the process id), printed

@@ -19,7 +19,7 @@
 # window manager and a busy machine take to tell the program is not its own
 # doing, and is only reported.
 #
-# Usage: tools/covered.sh <path-to-miravel> [COVER-seconds]
+# Usage: tests/window/covered.sh <path-to-miravel> [COVER-seconds]
 set -u
 
 BIN=${1:?usage: covered.sh <path-to-miravel> [COVER-seconds]}

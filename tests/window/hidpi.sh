@@ -18,12 +18,12 @@
 # colours only, so nothing unpainted (black) shows between the rings.
 #
 # Each scale is given to the program as QT_SCALE_FACTOR, unless a command is
-# named to set it as the desktop's own user would (tools/wine_dpi.sh, the
+# named to set it as the desktop's own user would (tests/wine/wine_dpi.sh, the
 # display's DPI of Windows under Wine): that command is run with the scale
 # before each start, and the program sees no QT_SCALE_FACTOR, so the
 # toolkit's own reading of the desktop is what is checked.
 #
-# Usage: tools/hidpi.sh [--scale-by COMMAND] <path-to-miravel>
+# Usage: tests/window/hidpi.sh [--scale-by COMMAND] <path-to-miravel>
 set -u
 
 SCALE_BY=

@@ -3,7 +3,7 @@
 # session code: each must get a display of its own and see there only its own
 # program's window, and each program must end with status 0 on "end".
 #
-# Usage: tools/parallel_sessions.sh <path-to-miravel> [sessions]
+# Usage: tests/window/parallel_sessions.sh <path-to-miravel> [sessions]
 set -u
 
 BIN=${1:?usage: parallel_sessions.sh <path-to-miravel> [sessions]}

@@ -10,7 +10,7 @@
 # where the stall moved the timers on, replays every timer as the program ran
 # it. "end" then gives status 0.
 #
-# Usage: tools/stall.sh <path-to-miravel> [stop-seconds]
+# Usage: tests/window/stall.sh <path-to-miravel> [stop-seconds]
 set -u
 
 BIN=${1:?usage: stall.sh <path-to-miravel> [stop-seconds]}

@@ -10,7 +10,7 @@
 # program runs on, and trace_check holds every timer of the run, dialogs
 # open and all, to its own moment.
 #
-# Usage: tools/start_options.sh <path-to-miravel>
+# Usage: tests/window/start_options.sh <path-to-miravel>
 set -u
 
 BIN=${1:?usage: start_options.sh <path-to-miravel>}

@@ -6,7 +6,7 @@
 # text, the scenes' animation at its traced moment, and the window's own
 # colour, all drawn from the trace alone.
 #
-# Usage: tools/trace_picture.sh <miravel>
+# Usage: tests/window/trace_picture.sh <miravel>
 #   trace_picture and trace_check are found beside the program unless
 #   TRACE_PICTURE and TRACE_CHECK name them.
 set -u

@@ -10,7 +10,7 @@
 # own keys restore it, make it full screen and back; "end" then ends it with
 # status 0.
 #
-# Usage: tools/wayland.sh <path-to-miravel>
+# Usage: tests/window/wayland.sh <path-to-miravel>
 set -u
 
 BIN=${1:?usage: wayland.sh <path-to-miravel>}

@@ -6,7 +6,7 @@
 # leave it 145 x 210 and in no maximized or full-screen state; closing it by
 # the frame (the manager's close, a WM_DELETE_WINDOW) ends it with status 0.
 #
-# Usage: tools/window_manager.sh <path-to-miravel>
+# Usage: tests/window/window_manager.sh <path-to-miravel>
 set -u
 
 BIN=${1:?usage: window_manager.sh <path-to-miravel>}

@@ -4,7 +4,7 @@
 # pixel, and the 48, 64 and 256 pixel images of Explorer's larger views, the
 # desktop icons of those sizes (whole-pixel blocks of the same picture).
 #
-# Usage: tools/windows_icon.sh PROGRAM.exe DOSEI.ico ICONS-DIR
+# Usage: tests/wine/windows_icon.sh PROGRAM.exe DOSEI.ico ICONS-DIR
 set -euo pipefail
 
 program=${1:?usage: windows_icon.sh PROGRAM.exe DOSEI.ico ICONS-DIR}

@@ -10,7 +10,7 @@
 #     program starts and ends; installing again over it succeeds; the
 #     uninstaller, /S, leaves no file, folder or key that was not there before.
 #
-# Usage: tools/windows_packages_test.sh <zip> <setup.exe> <version> <window_places.sh>
+# Usage: tests/wine/windows_packages_test.sh <zip> <setup.exe> <version> <window_places.sh>
 set -u
 
 ZIP=${1:?usage: windows_packages_test.sh <zip> <setup.exe> <version> <window_places.sh>}
@@ -18,7 +18,7 @@ SETUP=${2:?usage: windows_packages_test.sh <zip> <setup.exe> <version> <window_p
 VERSION=${3:?usage: windows_packages_test.sh <zip> <setup.exe> <version> <window_places.sh>}
 export PLACES=${4:?usage: windows_packages_test.sh <zip> <setup.exe> <version> <window_places.sh>}
 
-. "$(dirname "$0")/xsession.sh"
+. "$(dirname "$0")/../window/xsession.sh"
 require_tools Xvfb xdotool unzip import convert || exit 2
 HERE=$(cd "$(dirname "$0")" && pwd)
 WINE=${WINE:-/usr/lib/wine/wine64}

@@ -3,15 +3,15 @@
 # settings, which Windows keeps as the DPI in HKCU\Control Panel\Desktop,
 # LogPixels (96 at 100 %), and Wine reads as the display's DPI. At 200, 150
 # and 125 % Miravel.exe's window grows by as much and its pictures stay
-# whole blocks of device pixels: tools/hidpi.sh's checks, each scale set so
+# whole blocks of device pixels: tests/window/hidpi.sh's checks, each scale set so
 # rather than through QT_SCALE_FACTOR.
 #
 # The setting is the whole prefix's, and the other tests' windows are to
 # open at 100 %: the checks run in a Wine prefix of their own, a copy of the
 # build's (Windows' own files linked, not copied), removed afterwards.
 #
-# Usage: tools/wine_dpi.sh <launcher>      the checks, through the launcher
-#        tools/wine_dpi.sh --set <scale>   sets the scale in WINEPREFIX
+# Usage: tests/wine/wine_dpi.sh <launcher>      the checks, through the launcher
+#        tests/wine/wine_dpi.sh --set <scale>   sets the scale in WINEPREFIX
 set -u
 
 WINE=${WINE:-/usr/lib/wine/wine64}
@@ -38,4 +38,4 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 trap own_wine_prefix_remove EXIT
 trap 'exit 130' INT TERM
 own_wine_prefix "$BIN" || { echo "wine_dpi: no Wine prefix of its own" >&2; exit 1; }
-"$HERE/hidpi.sh" --scale-by "$HERE/wine_dpi.sh --set" "$BIN"
+"$HERE/../window/hidpi.sh" --scale-by "$HERE/wine_dpi.sh --set" "$BIN"

@@ -11,14 +11,14 @@
 # The other window is the Linux build's, started beside it on the same server.
 # Miravel.exe runs in a Wine prefix of the check's own (wine_prefix.sh).
 #
-# Usage: tools/wine_on_top.sh <launcher> <linux miravel>
+# Usage: tests/wine/wine_on_top.sh <launcher> <linux miravel>
 set -u
 
 BIN=${1:?usage: wine_on_top.sh <launcher> <linux miravel>}
 LINUX=${2:?usage: wine_on_top.sh <launcher> <linux miravel>}
 [ -x "$BIN" ] || { echo "wine_on_top: not an executable: $BIN" >&2; exit 2; }
 
-. "$(dirname "$0")/xsession.sh"
+. "$(dirname "$0")/../window/xsession.sh"
 require_tools Xvfb xdotool xprop xwininfo wmctrl openbox || exit 2
 . "$(dirname "$0")/wine_prefix.sh"
 

@@ -3,7 +3,7 @@
 # ctest (the build's CMAKE_CROSSCOMPILING_EMULATOR) and the scripts that
 # drive the real window.
 #
-# Usage: tools/wine_run.sh PROGRAM.exe [ARGUMENTS...]
+# Usage: tests/wine/wine_run.sh PROGRAM.exe [ARGUMENTS...]
 #
 # Each build folder has a Wine prefix of its own, <build>/wine, made once by
 # the first program run from it (about 9 s) and kept, and another for the

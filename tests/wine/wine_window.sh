@@ -12,7 +12,7 @@
 #   - "end" ends the program with status 0, and its --trace holds under the
 #     build machine's trace_check.
 #
-# Usage: tools/wine_window.sh <launcher> <DOSEI.ico> <version>
+# Usage: tests/wine/wine_window.sh <launcher> <DOSEI.ico> <version>
 #   <launcher> starts Miravel.exe under Wine (the Windows build writes one
 #   beside it); TRACE_CHECK and TRACE_PICTURE name the build machine's
 #   trace_check and trace_picture.
@@ -23,7 +23,7 @@ DOSEI=${2:?usage: wine_window.sh <launcher> <DOSEI.ico> <version>}
 VERSION=${3:?usage: wine_window.sh <launcher> <DOSEI.ico> <version>}
 TRACE_PICTURE=${TRACE_PICTURE:?TRACE_PICTURE names trace_picture of the native build}
 
-. "$(dirname "$0")/xsession.sh"
+. "$(dirname "$0")/../window/xsession.sh"
 require_tools Xvfb xdotool xprop import convert compare || exit 2
 HERE=$(dirname "$0")
 
