@@ -30,9 +30,10 @@ DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git \
                 man-db gtk-update-icon-cache
 # The program for Windows (make windows): MinGW-w64 with posix threads, the
 # tools that fetch and unpack Debian's Qt source for it, the icon's and the
-# version record's tools, and Wine with Xvfb to run it all.
+# version record's tools, and Wine with Xvfb to run it all (wine64 runs it;
+# wine brings the `wine` command the README starts Miravel.exe with).
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev icoutils \
-                    python3-pefile nsis wine64 fonts-wine unzip xvfb xdotool x11-utils imagemagick
+                    python3-pefile nsis wine64 wine fonts-wine unzip xvfb xdotool x11-utils imagemagick
 # The measurements (make bench): a classic digital clock to compare the idle
 # cost with, and the profiler.
 BENCH_PACKAGES := x11-apps valgrind
