@@ -22,6 +22,9 @@ PACKAGES += dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 PACKAGES += libxcb1-dev openbox icewm wmctrl weston qt6-wayland
 # The clipboard's image, read back as another program would.
 PACKAGES += xclip
+# xwd, which takes a window's picture at once where import starts slowly:
+# the stall check's shots of the moving turtle.
+PACKAGES += x11-apps
 # A locale with a decimal comma, made by the trace's test where none is installed.
 PACKAGES += locales
 # Building the Debian package and checking it (make deb, .ci/run): the Debian
