@@ -427,6 +427,12 @@ const Page = (() => {
         loader.onerror = () => cannotStart('Miravel cannot start: its loader, miravel.js, could not be fetched. ' +
                                            'Reload the page when the connection is back.');
         document.head.append(loader);
+        // A fault inside the program that it could not report itself.
+        window.addEventListener('error', (event) => {
+            const wasm = typeof WebAssembly === 'object' ? WebAssembly : {};
+            const fault = [wasm.RuntimeError, wasm.Exception].some((kind) => kind && event.error instanceof kind);
+            if (running && fault) close('Miravel has stopped. Reload the page to start it again.');
+        });
         document.addEventListener('visibilitychange', () => tell('shown', document.visibilityState === 'visible' ? 1 : 0));
         watchRatio();
     }
