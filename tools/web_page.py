@@ -50,13 +50,23 @@ def check(condition, what):
         print('FAIL:', what)
 
 
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+class QuietServer(http.server.ThreadingHTTPServer):
+    # A page that goes mid-answer (a check done, a program refused) is no fault.
+    def handle_error(self, request, client_address):
+        pass
+
+
 class Server:
     """The site's folder on 127.0.0.1, a secure origin for the service worker."""
 
     def __init__(self, folder):
-        handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=folder)
-        handler.log_message = lambda *args: None
-        self.httpd = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+        handler = functools.partial(QuietHandler, directory=folder)
+        self.httpd = QuietServer(('127.0.0.1', 0), handler)
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
         self.url = 'http://127.0.0.1:%d/' % self.httpd.server_address[1]
 
