@@ -373,11 +373,17 @@ const Page = (() => {
         close(text);
     }
 
+    // Asked for at once, while the loader is on its way.
+    const PROGRAM = 'miravel.wasm';
+    const programResponse = typeof WebAssembly === 'object' ? fetch(`${PROGRAM}?v=${build}`) : null;
+    // Its failure is said once the loader asks for it, not before.
+    if (programResponse) programResponse.catch(() => {});
+
     async function fetchProgram(imports) {
-        const file = 'miravel.wasm';
+        const file = PROGRAM;
         let response;
         try {
-            response = await fetch(`${file}?v=${build}`);
+            response = await programResponse;
         } catch (error) {
             throw new LoadFailure(`Miravel cannot start: its program, ${file}, could not be fetched. ` +
                                   'Reload the page when the connection is back.', error.message);
