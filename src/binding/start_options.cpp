@@ -14,7 +14,7 @@ namespace {
 char lowered(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool sameInAnyCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) { return lowered(x) == lowered(y); });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return lowered(x) == lowered(y); });
 }
 
 // "The universe", "The deep sea" or "Eternity"
@@ -35,7 +35,7 @@ std::string sceneChoices() {
 std::optional<std::size_t> sceneIndex(std::string_view name) {
     const auto& names = Form1::SceneNames;
     const auto found =
-        std::ranges::find_if(names, [name](std::string_view scene) { return sameInAnyCase(name, scene); });
+        std::find_if(names.begin(), names.end(), [name](std::string_view scene) { return sameInAnyCase(name, scene); });
     if (found == names.end()) return std::nullopt;
     return static_cast<std::size_t>(found - names.begin());
 }

@@ -1,8 +1,7 @@
 #include "binding/trace_lines.h"
 
-#include <charconv>
+#include <cmath>
 #include <cstdio>
-#include <limits>
 
 namespace miravel::binding {
 
@@ -23,12 +22,30 @@ void appendEscaped(std::string& out, std::string_view text) {
     }
 }
 
-// Milliseconds to the microsecond. Not printf: a toolkit may put the user's
-// locale in force, and its decimal comma would make the line no JSON.
+// Milliseconds to the microsecond, their digits written out here: not
+// printf, as a toolkit may put the person's locale in force, whose decimal
+// comma would make the line no JSON, and not std::to_chars, whose floating
+// point the web build's C++ library lacks. The number is rounded as
+// to_chars rounds it, its exact value to the nearest microsecond, half to
+// even: a product that lands on a half is settled by the product's own
+// rounding error, which fma gives exactly.
 void appendMs(std::string& out, double ms) {
-    char digits[std::numeric_limits<double>::max_exponent10 + 8]; // any finite double, with sign, point and 3 places
-    const auto written = std::to_chars(digits, digits + sizeof digits, ms, std::chars_format::fixed, 3);
-    out.append(digits, written.ptr);
+    const double product = ms * 1000;
+    double micros = std::nearbyint(product);
+    if (std::fabs(product - micros) == 0.5) {
+        const double error = std::fma(ms, 1000, -product);
+        if (error != 0) micros = error > 0 ? std::ceil(product) : std::floor(product);
+    }
+    const long long signedMicros = std::llround(micros);
+    const unsigned long long whole =
+        signedMicros < 0 ? 0ULL - static_cast<unsigned long long>(signedMicros) : static_cast<unsigned long long>(signedMicros);
+    if (std::signbit(micros)) out += '-';
+    out += std::to_string(whole / 1000);
+    out += '.';
+    const auto fraction = static_cast<unsigned>(whole % 1000);
+    out += static_cast<char>('0' + fraction / 100);
+    out += static_cast<char>('0' + fraction / 10 % 10);
+    out += static_cast<char>('0' + fraction % 10);
 }
 
 // A line's start, up to where its own fields follow.

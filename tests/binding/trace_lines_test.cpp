@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace miravel::binding {
 namespace {
@@ -28,6 +31,35 @@ TEST(TraceLines, TimesAreFixedToTheMicrosecond) {
     EXPECT_EQ(virtualZeroLine(0.0004, 65000.0006), R"({"ms": 0.000, "virtual_zero": 65000.001})");
     EXPECT_EQ(virtualZeroLine(1e15, -2.5), R"({"ms": 1000000000000000.000, "virtual_zero": -2.500})");
     EXPECT_EQ(paintLine(1, 4'000'000'000LL, 2), R"({"ms": 1.000, "painted": 4000000000, "shows": 2.000})");
+}
+
+// The digits are written out by hand, as the web build's C++ library has no
+// std::to_chars for floating point: they must be to_chars's to the letter,
+// its exact rounding of the exact value included, where the product by 1000
+// lands on a half that the exact value is not.
+TEST(TraceLines, TimesAreToCharsDigitsToTheLetter) {
+    const auto reference = [](double ms) {
+        char digits[64];
+        const auto written = std::to_chars(digits, digits + sizeof digits, ms, std::chars_format::fixed, 3);
+        return R"({"ms": )" + std::string(digits, written.ptr) + R"(, "resting": true})";
+    };
+    std::vector<double> times{0.0625, 0.1875, -0.0625, -0.0001, -0.0, 1.0005, 2.0005, 1796708239537.0125,
+                              4503599627370.4965};
+    for (int k = 0; k < 20000; ++k) {
+        times.push_back(k / 16.0);
+        times.push_back(k + 0.0005);
+        times.push_back(k * 0.1 + 0.0005);
+        times.push_back(1796708239537.0 + k * 0.0005);
+    }
+    std::mt19937_64 random(20261210);
+    std::uniform_real_distribution<double> anyTime(-1e6, 1e12);
+    for (int k = 0; k < 20000; ++k) times.push_back(anyTime(random));
+    int wrong = 0;
+    for (const double ms : times) {
+        if (restingLine(ms, true) == reference(ms)) continue;
+        if (++wrong <= 5) ADD_FAILURE() << restingLine(ms, true) << " for " << reference(ms);
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(TraceLines, TextsAreEscapedAndAnEmptyOneLeftOut) {
