@@ -75,7 +75,7 @@ add_dependencies(miravel_site miravel_picture_files)
 include(CTest)
 if(BUILD_TESTING)
     add_test(NAME web_page
-        COMMAND /usr/bin/python3 "${PROJECT_SOURCE_DIR}/tools/web_page.py" "${MIRAVEL_SITE_DIR}"
+        COMMAND /usr/bin/python3 "${PROJECT_SOURCE_DIR}/tests/web/web_page.py" "${MIRAVEL_SITE_DIR}"
             "$<TARGET_FILE:trace_picture>")
     set_tests_properties(web_page PROPERTIES TIMEOUT 240 LABELS browser)
     if(EXISTS "${PROJECT_SOURCE_DIR}/tests/web/CMakeLists.txt")
