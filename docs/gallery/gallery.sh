@@ -6,7 +6,7 @@
 # (the panel's most common colour is that scene's background) and that the
 # face actually moves (the GIF's frames are not all the same).
 #
-# Usage: tools/gallery.sh <path-to-miravel> [outdir]   (outdir: docs/gallery)
+# Usage: docs/gallery/gallery.sh <path-to-miravel> [outdir]   (outdir: docs/gallery)
 set -u
 
 BIN=${1:?usage: gallery.sh <path-to-miravel> [outdir]}
@@ -14,7 +14,7 @@ OUT=${2:-docs/gallery}
 [ -x "$BIN" ] || { echo "gallery: not an executable: $BIN" >&2; exit 2; }
 mkdir -p "$OUT" || exit 2
 
-. "$(dirname "$0")/../tests/window/xsession.sh"
+. "$(dirname "$0")/../../tests/window/xsession.sh"
 require_tools Xvfb xdotool import convert identify || exit 2
 
 
