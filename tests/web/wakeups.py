@@ -73,6 +73,9 @@ def deep_sea_and_clock(browser, site):
     woke = fired(probe, start)
     per_second = len(woke) * 1000 / (probe["now"] - start)
     run = trace(browser, "deep-sea-clock")
+    started = [(e["handler"], e.get("text")) for e in run.handlers() if e["handler"] in ("JIKOKU_Click", "SelectBg_Click")]
+    checks.check(started == [("JIKOKU_Click", None), ("SelectBg_Click", "The deep sea")],
+                 f"?time and ?scene press \"time\" and choose the deep sea, in that order ({started})")
     checks.check(1 <= per_second <= ALLOWANCE * FLOOR,
                  f"the deep sea and the clock: {per_second:.2f} callbacks a second, at most {ALLOWANCE} x {FLOOR} "
                  f"({ {kind: woke.count(kind) for kind in set(woke)} })")
@@ -90,12 +93,9 @@ def deep_sea_and_clock(browser, site):
 def hidden_tab(browser, site):
     open_page(browser, site, "trace&time&scene=the%20deep%20sea")
     time.sleep(SETTLE)
-    browser.driver.switch_to.new_window("tab")
-    browser.driver.get("about:blank")
+    cover = browser.cover()
     time.sleep(HIDDEN)
-    browser.driver.close()
-    browser.driver.switch_to.window(browser.tab)
-    wait_for(lambda: browser.js("return document.visibilityState") == "visible", 5, "the page to be shown again")
+    browser.uncover(cover)
     time.sleep(SETTLE)
     probe = browser.probe()
     run = trace(browser, "hidden")

@@ -501,6 +501,26 @@ class Browser:
                        "return {lines: p.log.filter((e) => typeof e === 'string' && e.startsWith('{')),"
                        " now: Date.now(), value: (function () {" + script + "})()}")
 
+    def cover(self):
+        """Opens another tab in front: the page's own is hidden, and still
+        the one driven. Gives the other tab's id for uncover()."""
+        cover = self.cdp("Target.createTarget", url="about:blank")["targetId"]
+        wait_for(lambda: self.js("return document.visibilityState") == "hidden", 10, "the page to be hidden")
+        return cover
+
+    def uncover(self, cover):
+        """Closes the tab in front: the page is shown again."""
+        self.cdp("Target.closeTarget", targetId=cover)
+        wait_for(lambda: self.js("return document.visibilityState") == "visible", 10, "the page to be shown again")
+
+    def busy(self):
+        """The seconds the page's main thread has spent on tasks and on
+        scripts so far, less those DevTools' own commands took
+        (Performance.getMetrics)."""
+        self.cdp("Performance.enable")
+        metrics = {m["name"]: m["value"] for m in self.cdp("Performance.getMetrics")["metrics"]}
+        return (metrics["TaskDuration"] - metrics.get("DevToolsCommandDuration", 0), metrics["ScriptDuration"])
+
     # The screen.
 
     def screenshot(self, clip=None):
