@@ -514,12 +514,13 @@ class Browser:
         wait_for(lambda: self.js("return document.visibilityState") == "visible", 10, "the page to be shown again")
 
     def busy(self):
-        """The seconds the page's main thread has spent on tasks and on
-        scripts so far, less those DevTools' own commands took
-        (Performance.getMetrics)."""
+        """The seconds the page's main thread has spent so far on tasks,
+        less those DevTools' own commands took, on scripts, and on the
+        processor (Performance.getMetrics)."""
         self.cdp("Performance.enable")
         metrics = {m["name"]: m["value"] for m in self.cdp("Performance.getMetrics")["metrics"]}
-        return (metrics["TaskDuration"] - metrics.get("DevToolsCommandDuration", 0), metrics["ScriptDuration"])
+        return {"tasks": metrics["TaskDuration"] - metrics.get("DevToolsCommandDuration", 0),
+                "scripts": metrics["ScriptDuration"], "cpu": metrics["ThreadTime"]}
 
     # The screen.
 
