@@ -3,7 +3,9 @@
 # or build-sanitize/ and build-release/ for those presets. `make deb` builds
 # the Debian package into the parent directory, as dpkg-buildpackage does.
 # `make windows` builds Miravel.exe into build-windows/, and `make
-# windows-test` runs its tests under Wine.
+# windows-test` runs its tests under Wine. `make web` builds the program for
+# the browser, a static site in build-web/site/; `make web-run` serves it on
+# this machine and `make web-test` runs its tests in headless Chromium.
 
 PRESET ?= default
 BUILD_DIR := $(if $(filter default,$(PRESET)),build,build-$(PRESET))
@@ -33,12 +35,17 @@ DEB_PACKAGES := build-essential debhelper dpkg-dev lintian git \
 # version record's tools, and Wine with Xvfb to run it all.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev icoutils \
                     python3-pefile nsis wine64 fonts-wine unzip xvfb xdotool x11-utils imagemagick
+# The program in the browser (make web): Debian's emscripten, and the
+# browser, its WebDriver and Python's bindings for it that the page's tests
+# drive.
+WEB_PACKAGES := emscripten chromium chromium-driver python3-selenium
+WEB_PORT ?= 8145
 # The measurements (make bench): a classic digital clock to compare the idle
 # cost with, and the profiler.
 BENCH_PACKAGES := x11-apps valgrind
 
-.PHONY: all setup setup-deb setup-windows configure build run test test-sanitize release bench deb \
-        windows windows-test clean
+.PHONY: all setup setup-deb setup-windows setup-web configure build run test test-sanitize release bench deb \
+        windows windows-test web web-run web-test clean
 
 all: build
 
@@ -50,6 +57,9 @@ setup-deb:
 
 setup-windows: setup
 	@tools/setup.sh $(WINDOWS_PACKAGES)
+
+setup-web: setup
+	@tools/setup.sh $(WEB_PACKAGES)
 
 $(BUILD_DIR)/build.ninja: | setup
 	cmake --preset $(PRESET) $(CMAKE_FLAGS)
@@ -88,8 +98,22 @@ windows: setup-windows build
 windows-test: windows
 	ctest --preset windows -j $(shell nproc)
 
+# The generators the web build runs come from build/, as for Windows.
+web: setup-web build
+	cmake --preset web $(CMAKE_FLAGS)
+	cmake --build --preset web
+
+# On this machine only: a service worker needs a secure origin, which
+# 127.0.0.1 is.
+web-run: web
+	@echo "Miravel: http://127.0.0.1:$(WEB_PORT)/"
+	python3 -m http.server --bind 127.0.0.1 --directory build-web/site $(WEB_PORT)
+
+web-test: web
+	ctest --preset web
+
 deb: setup-deb
 	dpkg-buildpackage -us -uc -b
 
 clean:
-	rm -rf build build-sanitize build-release build-windows
+	rm -rf build build-sanitize build-release build-windows build-web

@@ -7,7 +7,9 @@
 #   miravel_icons        target producing MIRAVEL_ICONS_DIR, built by default
 #   MIRAVEL_ICONS_DIR    ${PROJECT_BINARY_DIR}/icons, laid out as hicolor/
 
-find_package(Qt6 REQUIRED COMPONENTS Gui)
+if(NOT CMAKE_CROSSCOMPILING)
+    find_package(Qt6 REQUIRED COMPONENTS Gui)
+endif()
 
 set(MIRAVEL_ICONS_DIR "${PROJECT_BINARY_DIR}/icons")
 set(_miravel_icon_files "${MIRAVEL_ICONS_DIR}/scalable/apps/miravel.svg")

@@ -2,12 +2,14 @@
 // 32 x 32 window icon the picture encoder writes (the ringed planet).
 //
 //   icon_generator <32x32 png> <out-dir>
+//   icon_generator --size <n> <32x32 png> <out.png>
 //
-// Writes <out-dir>/<n>x<n>/apps/miravel.png for each n in iconSizes and
-// <out-dir>/scalable/apps/miravel.svg, the hicolor theme's layout. Every art
-// pixel stays a crisp square: a PNG holds the picture enlarged by the largest
-// whole factor that fits, centred on a transparent square, and the SVG draws
-// one square per pixel with crisp edges.
+// The first writes <out-dir>/<n>x<n>/apps/miravel.png for each n in iconSizes
+// and <out-dir>/scalable/apps/miravel.svg, the hicolor theme's layout; the
+// second one PNG of any size, as a web app's manifest names its icons. Every
+// art pixel stays a crisp square: a PNG holds the picture enlarged by the
+// largest whole factor that fits, centred on a transparent square, and the
+// SVG draws one square per pixel with crisp edges.
 
 #include <QColor>
 #include <QDir>
@@ -71,12 +73,22 @@ QString appsDir(const QString& outDir, const QString& theme) {
     return dir;
 }
 
+void writePng(const QImage& art, int size, const QString& file) {
+    if (!enlarged(art, size).save(file, "PNG")) throw Failure("cannot write " + file.toStdString());
+}
+
+// A size as given on the command line: a whole number of pixels that holds the art.
+int sizeOf(const QString& text) {
+    bool ok = false;
+    const int size = text.toInt(&ok);
+    if (!ok || size < ArtSize || size > 4096) throw Failure("no icon size: " + text.toStdString());
+    return size;
+}
+
 void run(const QString& artFile, const QString& outDir) {
     const QImage art = readArt(artFile);
-    for (int size : iconSizes) {
-        const QString file = appsDir(outDir, QStringLiteral("%1x%1").arg(size)) + QStringLiteral("/miravel.png");
-        if (!enlarged(art, size).save(file, "PNG")) throw Failure("cannot write " + file.toStdString());
-    }
+    for (int size : iconSizes)
+        writePng(art, size, appsDir(outDir, QStringLiteral("%1x%1").arg(size)) + QStringLiteral("/miravel.png"));
     QFile file(appsDir(outDir, QStringLiteral("scalable")) + QStringLiteral("/miravel.svg"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(svg(art).toUtf8()) < 0 || !file.flush())
         throw Failure("cannot write " + file.fileName().toStdString());
@@ -85,12 +97,20 @@ void run(const QString& artFile, const QString& outDir) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fputs("usage: icon_generator <32x32 png> <out-dir>\n", stderr);
+    const bool one = argc == 5 && std::string(argv[1]) == "--size";
+    if (argc != 3 && !one) {
+        std::fputs("usage: icon_generator <32x32 png> <out-dir>\n"
+                   "       icon_generator --size <n> <32x32 png> <out.png>\n",
+                   stderr);
         return 2;
     }
     try {
-        run(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+        if (one) {
+            writePng(readArt(QString::fromLocal8Bit(argv[3])), sizeOf(QString::fromLocal8Bit(argv[2])),
+                     QString::fromLocal8Bit(argv[4]));
+        } else {
+            run(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+        }
         return 0;
     } catch (const Failure& e) {
         std::fprintf(stderr, "icon_generator: %s\n", e.what());

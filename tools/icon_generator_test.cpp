@@ -9,8 +9,10 @@
 #include <QColor>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +34,25 @@ struct Scaled {
     int size, factor, margin;
 };
 
+// Pixels of icon that are not the art enlarged by s: a whole block of its
+// colour per opaque art pixel, see-through elsewhere.
+int mismatches(const QImage& icon, const Picture& art, const Scaled s) {
+    int wrong = 0;
+    for (int y = 0; y < s.size; ++y)
+        for (int x = 0; x < s.size; ++x) {
+            const int ax = (x - s.margin) / s.factor, ay = (y - s.margin) / s.factor;
+            const bool inside = x >= s.margin && y >= s.margin && ax < N && ay < N;
+            const QColor got = icon.pixelColor(x, y);
+            if (!inside || art.transparent(ax, ay)) {
+                wrong += got.alpha() != 0;
+            } else {
+                const Rgb want = art.colour(ax, ay);
+                wrong += got != QColor(want.red, want.green, want.blue);
+            }
+        }
+    return wrong;
+}
+
 TEST(IconGenerator, EveryPngSizeIsTheArtInWholeBlocksOnATransparentSquare) {
     const Picture art = ringedPlanet();
     for (const Scaled s :
@@ -39,20 +60,35 @@ TEST(IconGenerator, EveryPngSizeIsTheArtInWholeBlocksOnATransparentSquare) {
         SCOPED_TRACE(s.size);
         const QImage icon(iconFile(QStringLiteral("%1x%1").arg(s.size), "miravel.png"));
         ASSERT_EQ(icon.size(), QSize(s.size, s.size));
-        int mismatches = 0;
-        for (int y = 0; y < s.size; ++y)
-            for (int x = 0; x < s.size; ++x) {
-                const int ax = (x - s.margin) / s.factor, ay = (y - s.margin) / s.factor;
-                const bool inside = x >= s.margin && y >= s.margin && ax < N && ay < N;
-                const QColor got = icon.pixelColor(x, y);
-                if (!inside || art.transparent(ax, ay)) {
-                    mismatches += got.alpha() != 0;
-                } else {
-                    const Rgb want = art.colour(ax, ay);
-                    mismatches += got != QColor(want.red, want.green, want.blue);
-                }
-            }
-        EXPECT_EQ(mismatches, 0);
+        EXPECT_EQ(mismatches(icon, art, s), 0);
+    }
+}
+
+// One PNG of a size asked for, as the web app's manifest names them, and a
+// size no icon can have refused.
+TEST(IconGenerator, OneSizeAskedForIsTheArtInWholeBlocks) {
+    const QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const Picture art = ringedPlanet();
+    for (const Scaled s : {Scaled{192, 6, 0}, Scaled{512, 16, 0}, Scaled{100, 3, 2}}) {
+        SCOPED_TRACE(s.size);
+        const QString out = dir.filePath(QStringLiteral("icon-%1.png").arg(s.size));
+        ASSERT_EQ(QProcess::execute(QStringLiteral(ICON_GENERATOR),
+                                    {QStringLiteral("--size"), QString::number(s.size),
+                                     QStringLiteral(MIRAVEL_DESKTOP_ICON), out}),
+                  0);
+        const QImage icon(out);
+        ASSERT_EQ(icon.size(), QSize(s.size, s.size));
+        EXPECT_EQ(mismatches(icon, art, s), 0);
+    }
+    for (const char* size : {"16", "0x20", "big"}) {
+        SCOPED_TRACE(size);
+        const QString out = dir.filePath(QStringLiteral("refused.png"));
+        EXPECT_EQ(QProcess::execute(QStringLiteral(ICON_GENERATOR),
+                                    {QStringLiteral("--size"), QString::fromLatin1(size),
+                                     QStringLiteral(MIRAVEL_DESKTOP_ICON), out}),
+                  1);
+        EXPECT_FALSE(QFile::exists(out));
     }
 }
 
