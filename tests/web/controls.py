@@ -57,7 +57,12 @@ def clock_share(browser):
 
 def layout(browser, site):
     browser.viewport(*PLACES.window)
-    open_page(browser, site)
+    open_page(browser, site, started=False)
+    try:
+        wait_for(lambda: webpage.program_started(browser), 20, "the first paint")
+        checks.check(True, "the program starts, and its trace says it painted")
+    except webpage.Failure as failure:
+        checks.check(False, f"the program's trace: {failure}")
     sizes = browser.js("const d = document.documentElement;"
                        "return [d.scrollWidth, d.scrollHeight, d.clientWidth, d.clientHeight]")
     checks.check(tuple(sizes) == PLACES.window * 2,

@@ -655,8 +655,15 @@ def program_started(browser):
     return any('"Form_Load"' in line for line in lines) and any('"painted"' in line for line in lines)
 
 
+WINDOW_IDS = ("HAIKEI1", "JIKOKU", "Command2", "Command3", "SelectBg", "SelectBg-0", "SelectBg-1", "SelectBg-2")
+
+
 def open_page(browser, site, query="trace", started=True):
-    """Opens the page with options; waits for the program's first paint."""
+    """Opens the page with options; waits for the program's first paint,
+    or with started=False for the window's controls only."""
     browser.open(site.url(query))
     if started:
         wait_for(lambda: program_started(browser), 20, f"the program to start and paint (?{query})")
+    else:
+        wait_for(lambda: browser.js("return arguments[0].every((id) => document.getElementById(id))",
+                                    list(WINDOW_IDS)), 20, f"the window's controls (?{query})")
