@@ -18,9 +18,12 @@ add_executable(miravel
     src/web/page.cpp
     src/web/timeout_alarm.cpp
     src/web/web_session.cpp)
-target_link_libraries(miravel PRIVATE miravel_core miravel_warnings)
+target_link_libraries(miravel PRIVATE miravel_binding miravel_warnings)
 target_compile_definitions(miravel PRIVATE MIRAVEL_VERSION="${PROJECT_VERSION}")
 set_target_properties(miravel PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY "${MIRAVEL_SITE_DIR}")
+# Debian's emscripten optimizes the loader with Node and the acorn parser
+# it packages, which Node finds only when told where.
+set_target_properties(miravel PROPERTIES CXX_LINKER_LAUNCHER "${CMAKE_COMMAND};-E;env;NODE_PATH=/usr/share/nodejs")
 # For the browser alone, small: no file system, the smaller allocator, no
 # eval, strings decoded by the browser. The page fetches and instantiates
 # the program itself (page.js), so that it can say why when it cannot.
