@@ -21,6 +21,8 @@ PLACES = NATIVE.places
 WORK = webpage.work_folder("web-failures")
 checks = Checks("web failures")
 SAID_WITHIN = 20  # seconds for the page to say what went wrong
+# A browser window of an ordinary size: a message may sit beside or under the window.
+VIEW = (800, 600)
 
 MESSAGE = ("const m = document.getElementById('message'); if (!m) return null;"
            "const r = m.getBoundingClientRect(), s = getComputedStyle(m);"
@@ -38,7 +40,7 @@ def wrong_option(query, args, what):
 
     def run():
         with Browser() as browser:
-            browser.viewport(*PLACES.window)
+            browser.viewport(*VIEW)
             open_page(browser, site, f"trace&{query}")
             said = message(browser)
             checks.check(said == expected, f"?{query} shows the desktop's line {expected!r} ({said!r})")
@@ -57,6 +59,7 @@ def no_program(what, replaced=None, flags=()):
         served = Site(SITE, replaced=replaced)
         try:
             with Browser(flags=flags) as browser:
+                browser.viewport(*VIEW)
                 browser.open(served.url("trace"))
                 if flags:
                     kind = browser.js("return typeof WebAssembly")

@@ -12,9 +12,11 @@ TRACE_CHECK and TRACE_PICTURE name those tools elsewhere.
 A probe is put into every document before the page's own scripts run
 (Page.addScriptToEvaluateOnNewDocument). It keeps each console.log call, so
 that the trace lines are read in the same task as the screen and the clock;
-it counts each callback of a timer, animation frame, idle callback, posted
-task or posted message as it fires, the page's wake-ups seen from outside;
-and it notes when the document is hidden or shown again.
+it notes when each was made, since a line carries the moment it stands for,
+not the moment it was written; it counts each callback of a timer, animation
+frame, idle callback, posted task or posted message as it fires, the page's
+wake-ups seen from outside; and it notes when the document is hidden or
+shown again.
 """
 
 import base64
@@ -61,12 +63,13 @@ PROBE = r"""
 (() => {
   if (window.__miravelProbe) return;
   const kinds = ['setTimeout', 'setInterval', 'requestAnimationFrame', 'requestIdleCallback', 'postTask', 'message'];
-  const probe = {log: [], armed: {}, fired: {}, firedAt: [], visibility: []};
+  const probe = {log: [], loggedAt: [], armed: {}, fired: {}, firedAt: [], visibility: []};
   for (const kind of kinds) { probe.armed[kind] = 0; probe.fired[kind] = 0; }
   Object.defineProperty(window, '__miravelProbe', {value: probe});
   const fire = (kind) => { probe.fired[kind]++; probe.firedAt.push([kind, Date.now()]); };
   const log = console.log;
   console.log = function (...args) {
+    probe.loggedAt.push(Date.now());
     probe.log.push(args.length === 1 && typeof args[0] === 'string'
       ? args[0] : {odd: args.map((arg) => typeof arg + ': ' + String(arg))});
     return log.apply(this, args);
@@ -490,9 +493,11 @@ class Browser:
         return [entry for entry in self.log() if isinstance(entry, str) and entry.startswith("{")]
 
     def probe(self):
+        """The probe's counts; loggedAt is the wall-clock moment each
+        console.log call was made, in the order of log()."""
         return self.js("const p = window.__miravelProbe;"
                        "return {armed: p.armed, fired: p.fired, firedAt: p.firedAt, visibility: p.visibility,"
-                       " now: Date.now()}")
+                       " loggedAt: p.loggedAt, now: Date.now()}")
 
     def snapshot(self, script="return null"):
         """In one task of the page: the trace so far, the wall clock, and what
