@@ -136,6 +136,17 @@ class Failure(Exception):
     """A step that could not go on."""
 
 
+def eventually(condition, seconds, interval=0.1):
+    """Polls until condition() gives something true, for at most `seconds`;
+    gives its last value."""
+    deadline = time.monotonic() + seconds
+    while True:
+        value = condition()
+        if value or time.monotonic() > deadline:
+            return value
+        time.sleep(interval)
+
+
 def wait_for(condition, seconds, what, interval=0.1):
     """Polls until condition() gives something true; raises Failure with
     `what` after `seconds`."""
