@@ -91,6 +91,7 @@ def layout(browser, site):
             moved[name] = rect
     checks.check(not moved, f"in a larger view the window keeps its size and shape (moved or resized: {moved})")
     browser.viewport(*PLACES.window)
+    held(checks, NATIVE, trace_of(browser, WORK, "layout"), "layout")
 
 
 def clicks(browser, site):

@@ -112,6 +112,7 @@ def install():
             wait_for(lambda: browser.js(CONTROLLER) == "activated", CONTROLLED_WITHIN, "the service worker")
             errors = browser.cdp("Page.getInstallabilityErrors").get("installabilityErrors")
             checks.check(errors == [], f"Chromium finds nothing against installing it ({errors})")
+            held(checks, NATIVE, Trace(browser.lines(), os.path.join(WORK, "install.jsonl")), "installing")
     finally:
         site.stop()
 
@@ -175,6 +176,7 @@ def size():
                          f"{SIZE_MAX / 1000:.0f} kB ({listed})")
             unloaded = [path for path in site.files() if path not in loaded]
             checks.say(f"files of the site it never loaded: {unloaded}")
+            held(checks, NATIVE, Trace(browser.lines(), os.path.join(WORK, "size.jsonl")), "loading")
     finally:
         site.stop()
 
