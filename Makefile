@@ -24,6 +24,8 @@ PACKAGES += dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 PACKAGES += libxcb1-dev openbox icewm wmctrl weston qt6-wayland
 # The clipboard's image, read back as another program would.
 PACKAGES += xclip
+# xwd, which the stall's check takes its shots with: it starts at once.
+PACKAGES += x11-apps
 # A locale with a decimal comma, made by the trace's test where none is installed.
 PACKAGES += locales
 # Building the Debian package and checking it (make deb, .ci/run): the Debian

@@ -1,17 +1,16 @@
 #include "desktop/command_line.h"
 
-#include "scene/form1.h"
+#include "binding/start_options.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
 #include <array>
+#include <string>
 
 namespace miravel::desktop {
 
 namespace {
-
-constexpr int MostZoom = 8;
 
 const QString Usage =
     QStringLiteral("Usage: miravel [--time] [--scene NAME]... [--zoom N] [--on-top] [--trace FILE]\n"
@@ -60,30 +59,8 @@ constexpr std::array ToolkitFlags{"reverse", "nograb", "dograb", "widgetcount", 
 
 QString toQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-QString sceneChoices() {
-    QStringList names;
-    for (const std::string_view name : Form1::SceneNames) names << u'"' + toQString(name) + u'"';
-    const QString last = names.takeLast();
-    return names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
-}
-
-std::optional<std::size_t> sceneNamed(const QString& name) {
-    for (std::size_t i = 0; i < Form1::SceneNames.size(); ++i) {
-        if (name.compare(toQString(Form1::SceneNames[i]), Qt::CaseInsensitive) == 0) return i;
-    }
-    return std::nullopt;
-}
-
-std::optional<int> zoomOf(const QString& value) {
-    bool ok = false;
-    const int zoom = value.toInt(&ok);
-    // "03", "+3" and " 3" are not how a person writes three.
-    if (!ok || zoom < 1 || zoom > MostZoom || value != QString::number(zoom)) return std::nullopt;
-    return zoom;
-}
-
 EarlyExit refused(const QString& why, bool withUsage) {
-    return {2, {}, QStringLiteral("miravel: ") + why + u'\n' + (withUsage ? Usage : QString())};
+    return {2, {}, toQString(binding::refusalLine(why.toStdString())) + u'\n' + (withUsage ? Usage : QString())};
 }
 
 } // namespace
@@ -122,20 +99,15 @@ std::variant<StartOptions, EarlyExit> parseCommandLine(const QStringList& argume
     StartOptions options;
     options.actions.time = parser.isSet(time);
     for (const QString& name : parser.values(scene)) {
-        const std::optional<std::size_t> index = sceneNamed(name);
-        if (!index)
-            return refused(QStringLiteral("there is no scene '%1': choose %2").arg(name, sceneChoices()), false);
+        const std::string words = name.toStdString();
+        const std::optional<std::size_t> index = binding::sceneIndex(words);
+        if (!index) return refused(toQString(binding::unknownScene(words)), false);
         options.actions.scenes.push_back(*index);
     }
     if (parser.isSet(zoom)) {
-        const std::optional<int> value = zoomOf(parser.value(zoom));
-        if (!value) {
-            return refused(QStringLiteral("--zoom takes a whole number from 1 to %1, not '%2'")
-                               .arg(MostZoom)
-                               .arg(parser.value(zoom)),
-                           false);
-        }
-        options.zoom = *value;
+        const std::variant<int, std::string> value = binding::parseZoom(parser.value(zoom).toStdString());
+        if (const auto* why = std::get_if<std::string>(&value)) return refused(toQString(*why), false);
+        options.zoom = std::get<int>(value);
     }
     options.onTop = parser.isSet(onTop);
     if (parser.isSet(trace)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "binding/pacer.h"
 #include "forms/form.h"
 #include "forms/runtime_error.h"
 
@@ -11,61 +12,32 @@
 
 namespace miravel::desktop {
 
-// Runs the form's virtual clock in real time, waking only when a person can
-// see something change: one precise single-shot timer, armed for the first
-// moment at which the form's look-ahead finds a change on screen (or the end,
-// or a run-time error), brings the form up to the time read from a monotonic
-// clock. Every event due by then runs in order at its own virtual moment; the
-// ones nobody could see were simply not waited for. While the window cannot
-// be seen at all, the driver does not wake: the form catches up when the
-// window shows again, or when the user acts.
-//
-// Virtual time is monotonic time less an offset. When the process wakes far
-// later than it was armed for (it was suspended, or the machine stalled), the
-// lateness goes into the offset instead of being caught up in a burst: what
-// was due by the armed moment runs once and every timer carries on in its
-// rhythm from there.
-class Driver : public QObject {
+// The pacer (binding/pacer.h) on Qt's event loop: its alarm is one precise
+// single-shot QTimer, and what it tells of comes out as signals and the
+// error handler.
+class Driver : public QObject, private binding::Alarm {
     Q_OBJECT
 public:
-    // Milliseconds from some fixed start, never going back.
-    using Clock = std::function<double()>;
+    using Clock = binding::Pacer::Clock;
     using ErrorHandler = std::function<void(const forms::RuntimeError&)>;
-
-    // Later than this past the armed moment counts as a stall, not as ordinary jitter.
-    static constexpr double StallMs = 100;
-    // How far ahead the look-ahead runs, and the longest sleep while the
-    // window shows but nothing on it changes: one wake-up a minute.
-    static constexpr forms::Ms Horizon = 60'000;
 
     Driver(forms::Form& form, Clock clock, QObject* parent = nullptr);
 
-    void setErrorHandler(ErrorHandler handler) { onError_ = std::move(handler); }
+    void setErrorHandler(ErrorHandler handler) { pacer_.events().failed = std::move(handler); }
 
-    // Virtual time starts at the form's present.
-    void start();
-    // Runs what is due and brings virtual time up to now. Before a user's
-    // action, so that a timer it enables counts its Interval from the action,
-    // not from the last event. A run-time error is left to the caller.
-    void catchUp();
-    // After anything that may have changed what is due or what is seen.
-    void rearm();
-    // The timer's expiry: runs what is due, then re-arms.
-    void tick();
-    // Whether any of the window can be seen. Shown again, the form catches
-    // up to now at once, and what changed is reported for repainting.
-    void setShown(bool shown);
-
-    double virtualNow() const { return clock_() - offset_; }
-    double offset() const { return offset_; }
-    // The monotonic time of the form's present virtual moment: when a timer's
-    // handler is due, not when a batch happens to run it.
-    double monotonicOfNow() const { return offset_ + static_cast<double>(form_.scheduler().now()); }
-    // Whether the timer is armed, the wait it was armed with in ms, and the
-    // virtual moment it wakes for.
+    // As binding::Pacer's of the same names.
+    void start() { pacer_.start(); }
+    void catchUp() { pacer_.catchUp(); }
+    void rearm() { pacer_.rearm(); }
+    void tick() { pacer_.tick(); }
+    void setShown(bool shown) { pacer_.setShown(shown); }
+    double virtualNow() const { return pacer_.virtualNow(); }
+    double offset() const { return pacer_.offset(); }
+    double monotonicOfNow() const { return pacer_.monotonicOfNow(); }
+    int armedDelay() const { return pacer_.armedDelay(); }
+    std::optional<forms::Ms> wakeMoment() const { return pacer_.wakeMoment(); }
+    // Whether the timer is armed and has not yet expired.
     bool armed() const { return timer_.isActive(); }
-    int armedDelay() const { return armedDelay_; }
-    std::optional<forms::Ms> wakeMoment() const { return wake_; }
 
 signals:
     // A stall moved virtual time's zero on to this monotonic time.
@@ -75,14 +47,11 @@ signals:
     void restingChanged(bool resting);
 
 private:
-    forms::Form& form_;
-    Clock clock_;
-    ErrorHandler onError_;
+    void arm(int ms) override { timer_.start(ms); }
+    void stop() override { timer_.stop(); }
+
     QTimer timer_;
-    double offset_ = 0;
-    int armedDelay_ = -1;
-    std::optional<forms::Ms> wake_;
-    bool shown_ = true;
+    binding::Pacer pacer_;
 };
 
 // A Clock reading Qt's monotonic timer, started when made.

@@ -1,5 +1,7 @@
 #include "desktop/error_report.h"
 
+#include "binding/error_text.h"
+
 #include <QGuiApplication>
 #include <QMessageBox>
 
@@ -7,12 +9,8 @@
 
 namespace miravel::desktop {
 
-QString runtimeErrorText(const forms::RuntimeError& error) {
-    return QStringLiteral("Run-time error '%1': %2").arg(error.number()).arg(QString::fromUtf8(error.what()));
-}
-
 void reportRuntimeError(const forms::RuntimeError& error, QWidget* parent) {
-    const QString text = runtimeErrorText(error);
+    const QString text = QString::fromStdString(binding::runtimeErrorText(error));
     std::fprintf(stderr, "Miravel: %s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);
     // Nobody could dismiss a box on the offscreen platform.

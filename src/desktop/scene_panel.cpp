@@ -1,5 +1,6 @@
 #include "desktop/scene_panel.h"
 
+#include "binding/scene_description.h"
 #include "desktop/geometry.h"
 
 #include <QAccessible>
@@ -8,7 +9,6 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QStringList>
 #include <QtMath>
 
 #include <cmath>
@@ -27,7 +27,7 @@ public:
         : QAccessibleWidget(panel, QAccessible::Graphic), form_(form) {}
 
     QString text(QAccessible::Text kind) const override {
-        if (kind == QAccessible::Description) return sceneDescription(form_);
+        if (kind == QAccessible::Description) return toQString(binding::sceneDescription(form_));
         return QAccessibleWidget::text(kind);
     }
 
@@ -51,18 +51,6 @@ void drawFocus(QPainter& painter, const QRect& area) {
 }
 
 } // namespace
-
-QString sceneDescription(const Form1& form) {
-    QStringList scenes;
-    if (form.DOSEI.visible()) scenes << toQString(Form1::SceneNames[0]);
-    if (form.ancou1.visible()) scenes << toQString(Form1::SceneNames[1]);
-    if (form.eternityOn != 0) scenes << toQString(Form1::SceneNames[2]);
-    QString text = scenes.isEmpty() ? QStringLiteral("Empty.") : scenes.join(QStringLiteral(" and ")) + u'.';
-    if (form.CLOCK.visible() && !form.CLOCK.caption().empty()) {
-        text += QStringLiteral(" The time is ") + toQString(form.CLOCK.caption()) + u'.';
-    }
-    return text;
-}
 
 ScenePanel::ScenePanel(const Form1& form, QWidget* parent) : QWidget(parent), form_(form) {
     // Asked for only while an assistive technology is at work, but then as
@@ -89,7 +77,7 @@ void ScenePanel::modelChanged() {
 
 void ScenePanel::announceDescription() {
     announcing_ = false;
-    QString description = sceneDescription(form_);
+    QString description = toQString(binding::sceneDescription(form_));
     if (description == announced_) return;
     announced_ = std::move(description);
     QAccessibleEvent event(this, QAccessible::DescriptionChanged);

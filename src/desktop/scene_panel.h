@@ -81,8 +81,4 @@ private:
     bool announcing_ = false;
 };
 
-// What the panel shows, in words: the scenes on it, or that it is empty, and
-// the time while the clock is shown. "The deep sea and Eternity. The time is 12:04:31."
-QString sceneDescription(const Form1& form);
-
 } // namespace miravel::desktop

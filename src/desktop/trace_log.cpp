@@ -1,42 +1,15 @@
 #include "desktop/trace_log.h"
 
+#include "binding/trace_lines.h"
+
 #include <QFile>
 
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <cstring>
-#include <limits>
 #include <string>
 
 namespace miravel::desktop {
-
-namespace {
-
-void appendEscaped(std::string& out, std::string_view text) {
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-}
-
-// Milliseconds to the microsecond. Not printf: QApplication puts the user's
-// locale in force, and its decimal comma would make the line no JSON.
-void appendMs(std::string& out, double ms) {
-    char digits[std::numeric_limits<double>::max_exponent10 + 8]; // any finite double, with sign, point and 3 places
-    const auto written = std::to_chars(digits, digits + sizeof digits, ms, std::chars_format::fixed, 3);
-    out.append(digits, written.ptr);
-}
-
-} // namespace
 
 TraceLog::~TraceLog() {
     if (file_) std::fclose(file_);
@@ -54,10 +27,9 @@ bool TraceLog::open(const QString& path, const QElapsedTimer& since) {
     }
     // Read right before the line's own "ms", so the two stand for one moment.
     const auto wall = std::chrono::system_clock::now().time_since_epoch();
-    std::string line = ", \"wall\": ";
-    appendMs(line, static_cast<double>(std::chrono::duration_cast<std::chrono::microseconds>(wall).count()) / 1e3);
-    line += "}\n";
-    write(line, now());
+    const double wallMs =
+        static_cast<double>(std::chrono::duration_cast<std::chrono::microseconds>(wall).count()) / 1e3;
+    write(binding::wallLine(now(), wallMs));
     return true;
 }
 
@@ -66,48 +38,25 @@ void TraceLog::record(std::string_view control, std::string_view event, std::str
 }
 
 void TraceLog::record(std::string_view control, std::string_view event, std::string_view text, double ms) {
-    if (!file_) return;
-    std::string line = ", \"handler\": \"";
-    appendEscaped(line, control);
-    line += '_';
-    appendEscaped(line, event);
-    if (!text.empty()) {
-        line += "\", \"text\": \"";
-        appendEscaped(line, text);
-    }
-    line += "\"}\n";
-    write(line, ms);
+    if (file_) write(binding::handlerLine(ms, control, event, text));
 }
 
 void TraceLog::recordPaint(long long devicePixels, double shows) {
-    if (!file_) return;
-    std::string line = ", \"painted\": " + std::to_string(devicePixels) + ", \"shows\": ";
-    appendMs(line, shows);
-    line += "}\n";
-    write(line, now());
+    if (file_) write(binding::paintLine(now(), devicePixels, shows));
 }
 
 void TraceLog::recordVirtualZero(double zero) { recordVirtualZero(zero, now()); }
 
 void TraceLog::recordVirtualZero(double zero, double ms) {
-    if (!file_) return;
-    std::string line = ", \"virtual_zero\": ";
-    appendMs(line, zero);
-    line += "}\n";
-    write(line, ms);
+    if (file_) write(binding::virtualZeroLine(ms, zero));
 }
 
 void TraceLog::recordResting(bool resting) {
-    if (!file_) return;
-    std::string line = resting ? ", \"resting\": true}\n" : ", \"resting\": false}\n";
-    write(line, now());
+    if (file_) write(binding::restingLine(now(), resting));
 }
 
-// Puts the time in front of the line's fields and writes it out.
-void TraceLog::write(std::string& line, double ms) {
-    std::string time = "{\"ms\": ";
-    appendMs(time, ms);
-    line.insert(0, time);
+void TraceLog::write(std::string line) {
+    line += '\n';
     errno = 0;
     if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0) fail(errno);
 }

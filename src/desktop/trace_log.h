@@ -4,15 +4,17 @@
 #include <QString>
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace miravel::desktop {
 
-// One JSON line per handler run, {"ms": <since start>, "handler": "KAME_Timer"},
-// with the list's text for a choice ("text": "The deep sea") so that a run can
-// be replayed, and one line per paint of the scene panel with the device
-// pixels it covered ({"ms": ..., "painted": 1024}). Each line is flushed at
-// once: whoever reads it may kill the program at any moment.
+// The trace in a file, its lines made by binding/trace_lines.h: one JSON line
+// per handler run, {"ms": <since start>, "handler": "KAME_Timer"}, with the
+// list's text for a choice ("text": "The deep sea") so that a run can be
+// replayed, and one line per paint of the scene panel with the device pixels
+// it covered ({"ms": ..., "painted": 1024}). Each line is flushed at once:
+// whoever reads it may kill the program at any moment.
 //
 // Two lines tie the trace to other clocks. The first carries the wall-clock
 // time, in milliseconds since the epoch, read together with its "ms", so that
@@ -51,7 +53,8 @@ public:
 
 private:
     double now() const { return static_cast<double>(since_.nsecsElapsed()) / 1e6; }
-    void write(std::string& line, double ms);
+    // Writes the line with its newline, and flushes it.
+    void write(std::string line);
     void fail(int error);
 
     std::FILE* file_ = nullptr;

@@ -40,8 +40,6 @@ const Page = (() => {
         message.hidden = false;
     }
 
-    const ENDED = 'Miravel has ended. Reload the page to start it again.';
-
     // --- Elements at the layout's places ---
 
     function place(element, x, y, width, height) {
@@ -349,7 +347,14 @@ const Page = (() => {
 
     // --- Starting the program, or saying why it cannot start ---
 
-    class LoadFailure extends Error {}
+    // Why the program could not be loaded, in a person's words; what the
+    // browser said goes to the console.
+    class LoadFailure extends Error {
+        constructor(message, detail) {
+            super(message);
+            this.detail = detail;
+        }
+    }
 
     // A newer build's service worker took over while this page was loading
     // and dropped this build's files: the page starts again as the new build.
@@ -374,19 +379,18 @@ const Page = (() => {
         try {
             response = await fetch(`${file}?v=${build}`);
         } catch (error) {
-            throw new LoadFailure(`Miravel cannot start: ${file} could not be fetched (${error.message}). ` +
-                                  'Reload the page when the connection is back.');
+            throw new LoadFailure(`Miravel cannot start: its program, ${file}, could not be fetched. ` +
+                                  'Reload the page when the connection is back.', error.message);
         }
         if (!response.ok) {
-            throw new LoadFailure(`Miravel cannot start: ${file} could not be fetched ` +
+            throw new LoadFailure(`Miravel cannot start: its program, ${file}, could not be fetched ` +
                                   `(${response.status} ${response.statusText}). Reload the page to try again.`);
         }
-        const bytes = await response.arrayBuffer();
         try {
-            return await WebAssembly.instantiate(bytes, imports);
+            return await WebAssembly.instantiate(await response.arrayBuffer(), imports);
         } catch (error) {
-            throw new LoadFailure(`Miravel cannot start: ${file} is damaged (${error.message}). ` +
-                                  'Reload the page to fetch it again.');
+            throw new LoadFailure(`Miravel cannot start: its program, ${file}, is damaged. ` +
+                                  'Reload the page to fetch it again.', error.message);
         }
     }
 
@@ -404,22 +408,31 @@ const Page = (() => {
             instantiateWasm(imports, receive) {
                 fetchProgram(imports)
                     .then((result) => receive(result.instance, result.module))
-                    .catch((error) => cannotStart(error instanceof LoadFailure ? error.message
-                                                  : `Miravel cannot start: ${error.message}`));
+                    .catch((error) => {
+                        console.error('Miravel:', error.detail || error.message);
+                        cannotStart(error instanceof LoadFailure ? error.message
+                                    : 'Miravel cannot start. Reload the page to try again.');
+                    });
                 return {};
             },
             onRuntimeInitialized: () => { running = true; },
             onAbort(what) {
-                if (windowElement.hidden) return;
-                close(`Miravel stopped: ${what}. Reload the page to start it again.`);
+                console.error('Miravel:', what);
+                if (!windowElement.hidden) close('Miravel has stopped. Reload the page to start it again.');
             },
             printErr: (line) => console.error(line),
         };
         const loader = make('script');
         loader.src = `miravel.js?v=${build}`;
-        loader.onerror = () => cannotStart('Miravel cannot start: miravel.js could not be fetched. ' +
+        loader.onerror = () => cannotStart('Miravel cannot start: its loader, miravel.js, could not be fetched. ' +
                                            'Reload the page when the connection is back.');
         document.head.append(loader);
+        // A fault inside the program that it could not report itself.
+        window.addEventListener('error', (event) => {
+            const wasm = typeof WebAssembly === 'object' ? WebAssembly : {};
+            const fault = [wasm.RuntimeError, wasm.Exception].some((kind) => kind && event.error instanceof kind);
+            if (running && fault) close('Miravel has stopped. Reload the page to start it again.');
+        });
         document.addEventListener('visibilitychange', () => tell('shown', document.visibilityState === 'visible' ? 1 : 0));
         watchRatio();
     }
@@ -427,7 +440,7 @@ const Page = (() => {
     start();
 
     return {
-        say, close, ENDED,
+        say, close,
         addPanel, addButton, addList, panelSize, describePanel,
         clip, unclip, fill, keepPicture, drawPicture, text, timeText, systemColour,
         setZoom, ratio,

@@ -10,11 +10,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
-#include <QProcess>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 
-#include <clocale>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -84,42 +81,6 @@ TEST(TraceLogTest, EveryTextReadsBackAsRecorded) {
     }
     EXPECT_EQ(lines.back().value(QStringLiteral("handler")).toString(), QStringLiteral("Form_Load"));
     EXPECT_FALSE(lines.back().contains(QStringLiteral("text"))) << "an empty text is left out";
-}
-
-// The numbers of every kind of line, read back, in the locale now in force.
-void expectNumbersReadBack() {
-    const std::vector<QJsonObject> lines = traced([](TraceLog& trace) {
-        trace.recordVirtualZero(152.885);
-        trace.recordPaint(18705, 152.885);
-        trace.record("JIKOKU1", "Timer", {}, 1552.885);
-    });
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_GT(lines[0].value(QStringLiteral("wall")).toDouble(-1), 1e12);
-    EXPECT_EQ(lines[1].value(QStringLiteral("virtual_zero")).toDouble(-1), 152.885);
-    EXPECT_EQ(lines[2].value(QStringLiteral("painted")).toDouble(-1), 18705);
-    EXPECT_EQ(lines[2].value(QStringLiteral("shows")).toDouble(-1), 152.885);
-    EXPECT_EQ(lines[3].value(QStringLiteral("ms")).toDouble(-1), 1552.885);
-    for (const QJsonObject& line : lines) EXPECT_TRUE(line.value(QStringLiteral("ms")).isDouble());
-}
-
-// QApplication puts the user's locale in force; in many the decimal point is a comma.
-TEST(TraceLogTest, NumbersAreJsonNumbersInAnyLocale) {
-    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
-    const auto restore = qScopeGuard([&] { std::setlocale(LC_NUMERIC, before.c_str()); });
-    expectNumbersReadBack();
-    // Machines set up for one language have no such locale installed: one is
-    // made for the test from the C library's sources (Debian's locales).
-    QTemporaryDir made;
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) {
-        ASSERT_EQ(QProcess::execute(QStringLiteral("localedef"),
-                                    {"-i", "de_DE", "-f", "UTF-8", made.filePath(QStringLiteral("de_DE.UTF-8"))}),
-                  0);
-        qputenv("LOCPATH", QFile::encodeName(made.path()));
-        ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr);
-    }
-    const auto forget = qScopeGuard([] { qunsetenv("LOCPATH"); });
-    ASSERT_EQ(*std::localeconv()->decimal_point, ',');
-    expectNumbersReadBack();
 }
 
 } // namespace
