@@ -1,5 +1,7 @@
 #include "desktop/clock_font.h"
 
+#include "binding/panel_plan.h"
+
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -131,7 +133,8 @@ bool ClockFont::fits(const QFont& font, const QString& text, QSize box) {
     const QRect ink = metrics.boundingRect(text);
     // Italic glyphs lean beyond their advance; both must fit.
     const int width = std::max(metrics.horizontalAdvance(text), ink.right() + 1) - std::min(0, ink.left());
-    return width <= box.width() - 2 * Margin && metrics.height() <= box.height();
+    const forms::PixelRect caption = binding::captionBox({0, 0, box.width(), box.height()});
+    return width <= caption.width && metrics.height() <= caption.height;
 }
 
 // Where no one face draws it all, Qt's own fallback draws each character in

@@ -31,19 +31,18 @@ public:
     // Families tried in order; the default family when none is installed.
     static constexpr const char* Fallbacks[] = {"Comic Neue"};
     static constexpr int MinimumPixelSize = 6;
-    // Room kept free inside the box, on each side, in pixels.
-    static constexpr int Margin = 1;
 
     // timeText is what the clock shows at each time of day.
     ClockFont(const forms::Font& original, const std::function<std::string(forms::TimeOfDay)>& timeText);
 
-    // A font that draws text and in which every text of the day fits a box of that size.
+    // A font that draws text and in which every text of the day fits a label of that size.
     QFont fontFor(const QString& text, QSize box);
 
     // The size the original asks for, in pixels at 96 dots per inch.
     int preferredPixelSize() const { return preferredPixelSize_; }
 
-    // True when text, drawn in font, fits a box of that size with the margin.
+    // True when text, drawn in font, fits where a label of that size writes
+    // its caption (binding's captionBox).
     static bool fits(const QFont& font, const QString& text, QSize box);
 
 private:

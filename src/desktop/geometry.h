@@ -7,12 +7,12 @@
 
 namespace miravel::desktop {
 
+inline QRect toQRect(const forms::PixelRect& r) { return {r.x, r.y, r.width, r.height}; }
+inline forms::PixelRect toPixelRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
 // Twips to the logical pixels Qt lays out in; edges round the way the core's
 // toPixels does, so a control and its repaint area cover the same pixels.
-inline QRect toQRect(const forms::TwipRect& area) {
-    const forms::PixelRect r = forms::toPixels(area);
-    return {r.x, r.y, r.width, r.height};
-}
+inline QRect toQRect(const forms::TwipRect& area) { return toQRect(forms::toPixels(area)); }
 
 // A picture box's frame, in pixels on each side.
 inline int frameOf(const forms::PictureBox& box) { return forms::toPixels(box.frame()); }

@@ -1,42 +1,38 @@
 #include "desktop/pixel_scale.h"
 
-#include <cmath>
+#include "desktop/geometry.h"
+
+#include <cstdint>
+#include <span>
 
 namespace miravel::desktop {
 
 namespace {
 
-// The source index under the centre of target index i, when from source
-// pixels span to target pixels: floor((i + 1/2) * from / to).
-int sourceIndex(int i, int to, int from) {
-    return static_cast<int>((2LL * i + 1) * from / (2LL * to));
+// A 32-bit image's pixels: its rows are whole 32-bit words, none between them.
+std::span<const std::uint32_t> pixelsOf(const QImage& image) {
+    Q_ASSERT(image.depth() == 32 && image.bytesPerLine() == image.width() * 4);
+    return {reinterpret_cast<const std::uint32_t*>(image.constBits()), static_cast<std::size_t>(image.sizeInBytes() / 4)};
 }
 
-// The device boundary nearest to a logical coordinate.
-int deviceEdge(int logical, qreal ratio, qreal phase) {
-    return static_cast<int>(std::floor(phase + logical * ratio + 0.5));
+std::span<std::uint32_t> pixelsOf(QImage& image) {
+    Q_ASSERT(image.depth() == 32 && image.bytesPerLine() == image.width() * 4);
+    return {reinterpret_cast<std::uint32_t*>(image.bits()), static_cast<std::size_t>(image.sizeInBytes() / 4)};
 }
+
+forms::PixelSize toPixelSize(QSize size) { return {size.width(), size.height()}; }
 
 } // namespace
 
 QImage scaledPixelForPixel(const QImage& image, QSize size) {
-    Q_ASSERT(image.depth() == 32);
     QImage scaled(size, image.format());
-    for (int y = 0; y < size.height(); ++y) {
-        const auto* from = reinterpret_cast<const QRgb*>(image.constScanLine(sourceIndex(y, size.height(), image.height())));
-        auto* to = reinterpret_cast<QRgb*>(scaled.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) to[x] = from[sourceIndex(x, size.width(), image.width())];
-    }
+    binding::scalePixelForPixel(pixelsOf(image), toPixelSize(image.size()), pixelsOf(scaled), toPixelSize(size));
     scaled.setDevicePixelRatio(image.devicePixelRatio());
     return scaled;
 }
 
-QRect DeviceGrid::map(const QRect& logical) const {
-    const int left = deviceEdge(logical.left(), ratio, phase.x());
-    const int top = deviceEdge(logical.top(), ratio, phase.y());
-    const int right = deviceEdge(logical.left() + logical.width(), ratio, phase.x());
-    const int bottom = deviceEdge(logical.top() + logical.height(), ratio, phase.y());
-    return {left, top, right - left, bottom - top};
-}
+QRect DeviceGrid::map(const QRect& logical) const { return map(toPixelRect(logical)); }
+
+QRect DeviceGrid::map(const forms::PixelRect& logical) const { return toQRect(grid().map(logical)); }
 
 } // namespace miravel::desktop

@@ -4,6 +4,8 @@
 #include "desktop/palette_colour.h"
 #include "desktop/pixel_scale.h"
 
+#include <variant>
+
 namespace miravel::desktop {
 
 const QImage& ScenePainter::imageOf(const forms::Picture& picture) {
@@ -47,88 +49,57 @@ void ScenePainter::paint(QPainter& painter, const Form1& form, const QRegion& ar
 }
 
 void ScenePainter::paintPart(QPainter& painter, const Form1& form, const QRect& part, const DeviceGrid& grid) {
-    painter.save();
-    painter.setClipRect(grid.map(part), Qt::IntersectClip);
-    painter.fillRect(grid.map(panelInnerRect(form)), toQColor(form.HAIKEI1.backColor()));
+    for (const binding::PanelStep& step : binding::planPanel(form.HAIKEI1, toPixelRect(part))) {
+        if (const auto* fill = std::get_if<binding::PanelFill>(&step)) {
+            painter.fillRect(grid.map(fill->area), toQColor(fill->colour));
+        } else if (const auto* picture = std::get_if<binding::PanelPicture>(&step)) {
+            paintPicture(painter, *picture, grid);
+        } else if (const auto* text = std::get_if<binding::PanelText>(&step)) {
+            paintText(painter, *text, grid, form.timeText);
+        }
+    }
+}
 
-    // A control outside the area would be clipped away whole, but only after
-    // its drawing was prepared: the clock's text shaping costs more than the
-    // rest of a paint.
-    const auto needed = [&](const forms::VisibleControl& control) {
-        return control.visible() && part.intersects(toQRect(control.area()));
-    };
-    // The windowless children in definition order, then the windowed ones over them all.
-    for (const forms::VisibleControl* child : form.HAIKEI1.children()) {
-        if (child->windowed() || !needed(*child)) continue;
-        if (child->kind() == forms::ControlKind::Image)
-            paintImage(painter, static_cast<const forms::Image&>(*child), grid);
-        if (child->kind() == forms::ControlKind::Label)
-            paintLabel(painter, static_cast<const forms::Label&>(*child), grid, form.timeText);
-    }
-    for (const forms::VisibleControl* child : form.HAIKEI1.children()) {
-        if (child->kind() == forms::ControlKind::PictureBox && needed(*child))
-            paintPictureBox(painter, static_cast<const forms::PictureBox&>(*child), grid);
-    }
+// Scaled to the logical size first, then each logical pixel to its device
+// pixels: at a whole ratio, one whole block each.
+void ScenePainter::paintPicture(QPainter& painter, const binding::PanelPicture& step, const DeviceGrid& grid) {
+    const QRect device = grid.map(step.to);
+    painter.save();
+    painter.setClipRect(grid.map(step.clip), Qt::IntersectClip);
+    drawOneToOne(painter, device.topLeft(), imageOf(*step.picture, toQRect(step.to).size(), device.size()));
     painter.restore();
 }
 
-void ScenePainter::paintImage(QPainter& painter, const forms::Image& image, const DeviceGrid& grid) {
-    if (!image.picture()) return;
-    const QRect area = toQRect(image.area());
-    if (image.stretch()) {
-        // Scaled to the logical size first, then each logical pixel to its
-        // device pixels: at a whole ratio, one whole block each.
-        const QRect device = grid.map(area);
-        drawOneToOne(painter, device.topLeft(), imageOf(*image.picture(), area.size(), device.size()));
-    } else {
-        paintNatural(painter, *image.picture(), area, grid);
-    }
-}
-
-void ScenePainter::paintNatural(QPainter& painter, const forms::Picture& picture, const QRect& area,
-                                const DeviceGrid& grid) {
-    const QRect natural(area.topLeft(), imageOf(picture).size());
-    const QRect device = grid.map(natural);
+void ScenePainter::paintText(QPainter& painter, const binding::PanelText& step, const DeviceGrid& grid,
+                             const TimeText& timeText) {
+    const QRect device = grid.map(step.area);
     painter.save();
-    painter.setClipRect(grid.map(area), Qt::IntersectClip);
-    drawOneToOne(painter, device.topLeft(), imageOf(picture, natural.size(), device.size()));
+    painter.setClipRect(grid.map(step.clip), Qt::IntersectClip);
+    drawOneToOne(painter, device.topLeft(), labelImage(step, device.size(), grid.ratio, timeText));
     painter.restore();
-}
-
-void ScenePainter::paintLabel(QPainter& painter, const forms::Label& label, const DeviceGrid& grid,
-                              const TimeText& timeText) {
-    const QRect area = toQRect(label.area());
-    const QRect device = grid.map(area);
-    drawOneToOne(painter, device.topLeft(), labelImage(label, area.size(), device.size(), grid.ratio, timeText));
 }
 
 // The clock is repainted whenever a picture beside it changes, ten times a
 // second in the deep sea, but its text changes once a second: shaping and
 // drawing the text is kept for the paints that need it.
-const QImage& ScenePainter::labelImage(const forms::Label& label, QSize size, QSize device, qreal devicePixelRatio,
+const QImage& ScenePainter::labelImage(const binding::PanelText& step, QSize device, qreal devicePixelRatio,
                                        const TimeText& timeText) {
-    const QString text = QString::fromStdString(label.caption());
-    LabelKey key{text, size, device, devicePixelRatio, label.backColor(), label.foreColor()};
+    const QString text = QString::fromUtf8(step.caption.data(), static_cast<qsizetype>(step.caption.size()));
+    const QRect area = toQRect(step.area);
+    LabelKey key{text, area.size(), device, devicePixelRatio, step.back, step.fore};
     if (key == labelKey_) return labelImage_;
     labelImage_ = QImage(device, QImage::Format_ARGB32_Premultiplied);
     labelImage_.setDevicePixelRatio(devicePixelRatio);
-    labelImage_.fill(toQColor(label.backColor()));
+    labelImage_.fill(toQColor(step.back));
     if (!text.isEmpty()) {
         // The label's own font, or the nearest installed face that draws the
         // texts the form's clock writes.
-        if (!clockFont_) clockFont_.emplace(label.font(), timeText);
-        labelText_.draw(labelImage_, QRect(QPoint(0, 0), size).adjusted(ClockFont::Margin, 0, -ClockFont::Margin, 0),
-                        clockFont_->fontFor(text, size), toQColor(label.foreColor()), toQColor(label.backColor()),
-                        text);
+        if (!clockFont_) clockFont_.emplace(*step.font, timeText);
+        labelText_.draw(labelImage_, toQRect(step.textBox).translated(-area.topLeft()),
+                        clockFont_->fontFor(text, area.size()), toQColor(step.fore), toQColor(step.back), text);
     }
     labelKey_ = std::move(key);
     return labelImage_;
-}
-
-void ScenePainter::paintPictureBox(QPainter& painter, const forms::PictureBox& box, const DeviceGrid& grid) {
-    const QRect area = toQRect(box.area());
-    painter.fillRect(grid.map(area), toQColor(box.backColor()));
-    if (box.picture()) paintNatural(painter, *box.picture(), area, grid);
 }
 
 void paintSunkenFrame(QPainter& painter, const QRect& outer, const QPalette& palette) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "binding/panel_plan.h"
 #include "desktop/clock_font.h"
 #include "desktop/pixel_scale.h"
 #include "desktop/text_cells.h"
@@ -18,12 +19,11 @@
 
 namespace miravel::desktop {
 
-// Paints the scene panel's inner area from the model: the background, the
-// windowless children (label and images) in definition order, then the
-// windowed picture boxes over all of them, everything clipped to the inner
-// area. Hidden controls draw nothing. Holds no animation state, only caches:
-// each picture scaled once to each size it is drawn at, the clock's font
-// sizes, the pieces of its text and its last drawn text.
+// Paints the scene panel's inner area from the model by walking the steps
+// binding's planPanel states for it: what shows where, in which order and
+// clipped to what, shared with every other binding. Holds no animation
+// state, only caches: each picture scaled once to each size it is drawn at,
+// the clock's font sizes, the pieces of its text and its last drawn text.
 //
 // It draws in device pixels, with the painter untransformed: every picture
 // is scaled here, pixel for pixel, to the device pixels its control covers,
@@ -51,15 +51,12 @@ public:
 
 private:
     void paintPart(QPainter& painter, const Form1& form, const QRect& part, const DeviceGrid& grid);
-    void paintImage(QPainter& painter, const forms::Image& image, const DeviceGrid& grid);
+    void paintPicture(QPainter& painter, const binding::PanelPicture& step, const DeviceGrid& grid);
     using TimeText = std::function<std::string(forms::TimeOfDay)>;
-    void paintLabel(QPainter& painter, const forms::Label& label, const DeviceGrid& grid, const TimeText& timeText);
+    void paintText(QPainter& painter, const binding::PanelText& step, const DeviceGrid& grid, const TimeText& timeText);
     // The label's area drawn at a ratio, as device pixels of the given size.
-    const QImage& labelImage(const forms::Label& label, QSize size, QSize device, qreal devicePixelRatio,
+    const QImage& labelImage(const binding::PanelText& step, QSize device, qreal devicePixelRatio,
                              const TimeText& timeText);
-    void paintPictureBox(QPainter& painter, const forms::PictureBox& box, const DeviceGrid& grid);
-    // A picture at its natural size from the top-left of a control's area, within it.
-    void paintNatural(QPainter& painter, const forms::Picture& picture, const QRect& area, const DeviceGrid& grid);
 
     struct ScaledKey {
         const forms::Picture* picture;
