@@ -11,6 +11,8 @@ Chromium:
   chooses nothing;
 - Tab goes through the controls in the layout's tab order and marks the
   one it reaches; Space and Enter press a button;
+- the address's options press "time" and choose each scene in turn, and
+  only ?trace writes to the console, one JSON line a call;
 - the accessibility tree names the buttons, holds the combobox, and the
   panel as an image named "Scene" whose description names the scenes shown
   and, while the clock shows, the time;
@@ -242,6 +244,30 @@ def names_time(description, slack=3):
     return False
 
 
+def options(browser, site):
+    open_page(browser, site, "trace&time&scene=ETERNITY&scene=the%20deep%20sea")
+    run = trace_of(browser, WORK, "options")
+    actions = [(e["handler"], e.get("text")) for e in run.handlers() if e["handler"] != "Form_Load"
+               and not e["handler"].endswith("_Timer")]
+    checks.check(actions == [("JIKOKU_Click", None), ("SelectBg_Click", "Eternity"), ("SelectBg_Click", "The deep sea")],
+                 f"?time&scene=ETERNITY&scene=the deep sea press \"time\", then choose each scene in turn ({actions})")
+    try:
+        wait_for(lambda: {s for s in SCENES if s.lower() in (scene_image(browser) or "").lower()}
+                 == {"The deep sea", "Eternity"}, 5, "the face over the deep sea")
+        checks.check(browser.list_text() == "The deep sea",
+                     f"the face goes on over the deep sea, and the list reads {browser.list_text()!r}")
+    except webpage.Failure as failure:
+        checks.check(False, f"{failure}: the panel is described as {scene_image(browser)!r}")
+    odd = [entry for entry in browser.log() if not (isinstance(entry, str) and entry.startswith("{"))]
+    checks.check(not odd and len(browser.log()) == len(browser.lines()),
+                 f"with ?trace the console gets one JSON line a call and nothing else ({odd[:3]})")
+    held(checks, NATIVE, trace_of(browser, WORK, "options"), "the address's options")
+
+    open_page(browser, site, "", started=False)
+    time.sleep(2)
+    checks.check(browser.log() == [], f"without ?trace the console gets nothing ({browser.log()[:3]})")
+
+
 def accessibility(browser, site):
     open_page(browser, site)
     nodes = ax_nodes(browser)
@@ -284,7 +310,8 @@ try:
     with Browser() as browser:
         browser.viewport(*PLACES.window)
         for title, run in [("layout", layout), ("clicks", clicks), ("the scene list", scene_list),
-                           ("the keyboard", keyboard), ("accessibility", accessibility)]:
+                           ("the keyboard", keyboard), ("the address's options", options),
+                           ("accessibility", accessibility)]:
             checks.case(title, lambda: run(browser, site))
 finally:
     site.stop()
