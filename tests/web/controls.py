@@ -28,9 +28,10 @@ import time
 
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions.wheel_input import ScrollOrigin
+from selenium.webdriver.common.keys import Keys
 
 import webpage
-from webpage import SCENES, Browser, Checks, Keys, Site, held, open_page, trace_of, wait_for
+from webpage import SCENES, Browser, Checks, Site, held, open_page, trace_of, wait_for
 
 SITE, NATIVE = webpage.arguments("controls.py SITE NATIVE-BUILD")
 PLACES = NATIVE.places
@@ -45,7 +46,7 @@ def same_rect(rect, want):
 
 
 def handlers(browser, name):
-    return [e for e in trace_of(browser, WORK, "so-far").handlers(name)]
+    return trace_of(browser, WORK, "so-far").handlers(name)
 
 
 def panel_shot(browser):
@@ -67,7 +68,7 @@ def layout(browser, site):
         checks.check(False, f"the program's trace: {failure}")
     sizes = browser.js("const d = document.documentElement;"
                        "return [d.scrollWidth, d.scrollHeight, d.clientWidth, d.clientHeight]")
-    checks.check(tuple(sizes) == PLACES.window * 2,
+    checks.check(tuple(sizes) == PLACES.window + PLACES.window,
                  f"in a {PLACES.window[0]}x{PLACES.window[1]} view the page fills it and scrolls nowhere "
                  f"(scroll {sizes[0]}x{sizes[1]}, client {sizes[2]}x{sizes[3]})")
     for name in CONTROLS:

@@ -21,7 +21,7 @@ import os
 import time
 
 import webpage
-from webpage import Browser, Checks, Site, Trace, held, hex_colour, open_page, wait_for
+from webpage import Browser, Checks, Site, Trace, held, hex_colour, open_page
 
 SITE, NATIVE = webpage.arguments("panel.py SITE NATIVE-BUILD")
 PLACES = NATIVE.places

@@ -20,7 +20,6 @@ shown again.
 """
 
 import base64
-import functools
 import gzip
 import http.server
 import json
@@ -42,7 +41,6 @@ from selenium.common.exceptions import WebDriverException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
-from selenium.webdriver.common.keys import Keys
 
 CHROMIUM = "/usr/bin/chromium"
 CHROMEDRIVER = "/usr/bin/chromedriver"
@@ -292,15 +290,6 @@ class Image:
                 for row in range(height)]
         return Image(width, height, b"".join(rows))
 
-    def sample(self, block):
-        """One pixel of each block x block square: the picture at 1/block."""
-        width, height = self.width // block, self.height // block
-        rgb = bytearray()
-        for row in range(height):
-            for column in range(width):
-                rgb += bytes(self.pixel(column * block, row * block))
-        return Image(width, height, rgb)
-
     def scaled(self, block):
         """Each pixel a block x block square."""
         rgb = bytearray()
@@ -318,9 +307,6 @@ class Image:
     def share_of(self, colour):
         wanted = bytes(colour)
         return sum(self.rgb[i:i + 3] == wanted for i in range(0, len(self.rgb), 3)) / (self.width * self.height)
-
-    def colours(self):
-        return {self.rgb[i:i + 3] for i in range(0, len(self.rgb), 3)}
 
     def write(self, path):
         """As a PNG, for a person to look at after a failure."""
@@ -464,7 +450,6 @@ class Browser:
         self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
         self.driver.set_script_timeout(30)
         self.cdp("Page.addScriptToEvaluateOnNewDocument", source=PROBE)
-        self.tab = self.driver.current_window_handle
 
     def cdp(self, command, **params):
         return self.driver.execute_cdp_cmd(command, params)
@@ -510,12 +495,11 @@ class Browser:
                        "return {armed: p.armed, fired: p.fired, firedAt: p.firedAt, visibility: p.visibility,"
                        " loggedAt: p.loggedAt, now: Date.now()}")
 
-    def snapshot(self, script="return null"):
-        """In one task of the page: the trace so far, the wall clock, and what
-        `script` (a function body) gives."""
+    def snapshot(self):
+        """In one task of the page: the trace so far and the wall clock."""
         return self.js("const p = window.__miravelProbe;"
                        "return {lines: p.log.filter((e) => typeof e === 'string' && e.startsWith('{')),"
-                       " now: Date.now(), value: (function () {" + script + "})()}")
+                       " now: Date.now()}")
 
     def cover(self):
         """Opens another tab in front: the page's own is hidden, and still
@@ -626,9 +610,6 @@ class Trace:
 
     def paints(self):
         return [e for e in self.entries if "painted" in e]
-
-    def resting(self):
-        return [e for e in self.entries if "resting" in e]
 
 
 def trace_of(browser, folder, name):
