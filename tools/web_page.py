@@ -21,6 +21,7 @@ worker of one check answers another's page:
 """
 
 import base64
+import contextlib
 import functools
 import http.server
 import json
@@ -49,13 +50,23 @@ def check(condition, what):
         print('FAIL:', what)
 
 
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+class QuietServer(http.server.ThreadingHTTPServer):
+    # A page that goes mid-answer (a check done, a program refused) is no fault.
+    def handle_error(self, request, client_address):
+        pass
+
+
 class Server:
     """The site's folder on 127.0.0.1, a secure origin for the service worker."""
 
     def __init__(self, folder):
-        handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=folder)
-        handler.log_message = lambda *args: None
-        self.httpd = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+        handler = functools.partial(QuietHandler, directory=folder)
+        self.httpd = QuietServer(('127.0.0.1', 0), handler)
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
         self.url = 'http://127.0.0.1:%d/' % self.httpd.server_address[1]
 
@@ -75,6 +86,17 @@ def browser():
     return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
 
 
+@contextlib.contextmanager
+def served(folder):
+    """A browser, and the folder served for it, until the check is done."""
+    server, driver = Server(folder), browser()
+    try:
+        yield server, driver
+    finally:
+        driver.quit()
+        server.stop()
+
+
 def trace_lines(driver, lines):
     """The trace's lines the page has written since last asked, added to lines."""
     for entry in driver.get_log('browser'):
@@ -82,6 +104,12 @@ def trace_lines(driver, lines):
         if quoted and entry['level'] == 'INFO':
             lines.append(json.loads(json.loads(quoted.group(1))))
     return lines
+
+
+def wait_for_panel(driver):
+    """Until the program has made its panel and drawn it."""
+    WebDriverWait(driver, 20).until(lambda d: d.execute_script(
+        'const c = document.getElementById("HAIKEI1"); return c && c.width > 0'))
 
 
 def choose(driver, item):
@@ -112,11 +140,9 @@ def panel_against_trace_picture(driver, lines, name):
 
 
 def panel_is_the_traced_run():
-    server, driver = Server(SITE), browser()
-    try:
+    with served(SITE) as (server, driver):
         driver.get(server.url + '?trace')
-        WebDriverWait(driver, 20).until(lambda d: d.execute_script(
-            'const c = document.getElementById("HAIKEI1"); return c && c.width > 0'))
+        wait_for_panel(driver)
         lines = trace_lines(driver, [])
         check(lines and 'wall' in lines[0], 'the trace starts with the wall-clock line: %s' % lines[:1])
         for item, name in enumerate(('universe', 'deep sea', 'eternity')):
@@ -126,23 +152,16 @@ def panel_is_the_traced_run():
         driver.find_element('id', 'Command2').click()
         time.sleep(0.5)
         panel_against_trace_picture(driver, lines, 'clear')
-    finally:
-        driver.quit()
-        server.stop()
 
 
 def wrong_options_are_said():
-    server, driver = Server(SITE), browser()
-    try:
+    with served(SITE) as (server, driver):
         driver.get(server.url + '?scene=moon&zoom=9&scene=ETERNITY')
         WebDriverWait(driver, 20).until(lambda d: d.find_element('id', 'message').is_displayed())
         said = driver.find_element('id', 'message').text.splitlines()
         check(said == ['miravel: there is no scene \'moon\': choose "The universe", "The deep sea" or "Eternity"',
                        "miravel: --zoom takes a whole number from 1 to 8, not '9'"], 'wrong options said: %s' % said)
         check(driver.find_element('id', 'SelectBg').text == 'Eternity', 'the right scene is chosen all the same')
-    finally:
-        driver.quit()
-        server.stop()
 
 
 def spoilt_program_is_said():
@@ -160,8 +179,7 @@ def spoilt_program_is_said():
         copy = shutil.copytree(SITE, tempfile.mkdtemp(dir=WORK), dirs_exist_ok=True)
         if spoil:
             spoil(copy)
-        server, driver = Server(copy), browser()
-        try:
+        with served(copy) as (server, driver):
             if before:
                 driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': before})
             driver.get(server.url)
@@ -169,31 +187,22 @@ def spoilt_program_is_said():
             said = driver.find_element('id', 'message').text
             check(expected in said and not driver.find_element('id', 'Form1').is_displayed(),
                   'a program that cannot run is said in the window\'s place: %r' % said)
-        finally:
-            driver.quit()
-            server.stop()
 
 
 def opens_offline():
-    server, driver = Server(SITE), browser()
-    try:
+    with served(SITE) as (server, driver):
         driver.get(server.url)
         WebDriverWait(driver, 20).until(lambda d: d.execute_script('return !!navigator.serviceWorker.controller'))
         server.stop()
         driver.refresh()
-        WebDriverWait(driver, 20).until(lambda d: d.execute_script(
-            'const c = document.getElementById("HAIKEI1"); return c && c.width > 0'))
+        wait_for_panel(driver)
         check(not driver.find_element('id', 'message').is_displayed(), 'offline, the page opens as it does online')
-    finally:
-        driver.quit()
 
 
 def end_closes_the_window():
-    server, driver = Server(SITE), browser()
-    try:
+    with served(SITE) as (server, driver):
         driver.get(server.url + '?trace&time')
-        WebDriverWait(driver, 20).until(lambda d: d.execute_script(
-            'const c = document.getElementById("HAIKEI1"); return c && c.width > 0'))
+        wait_for_panel(driver)
         driver.find_element('id', 'Command3').click()
         WebDriverWait(driver, 5).until(lambda d: d.find_element('id', 'message').is_displayed())
         check('ended' in driver.find_element('id', 'message').text, 'the page says the program has ended')
@@ -201,9 +210,6 @@ def end_closes_the_window():
         time.sleep(1)
         check(not trace_lines(driver, []), 'nothing runs after the end')
         check(any(line.get('handler') == 'FIN_Timer' for line in lines), 'the end came by its timer')
-    finally:
-        driver.quit()
-        server.stop()
 
 
 for test in (panel_is_the_traced_run, wrong_options_are_said, spoilt_program_is_said, opens_offline,

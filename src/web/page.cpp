@@ -11,9 +11,9 @@
 // their UTF-8 bytes and length.
 
 // clang-format off
-EM_JS(void, js_add_panel, (int control, const char* name, int nameLength, const char* label, int labelLength,
-                           int x, int y, int width, int height, int frame), {
-    Page.addPanel(control, UTF8ToString(name, nameLength), UTF8ToString(label, labelLength), x, y, width, height, frame);
+EM_JS(void, js_add_panel, (const char* name, int nameLength, const char* label, int labelLength, int x, int y,
+                           int width, int height, int frame), {
+    Page.addPanel(UTF8ToString(name, nameLength), UTF8ToString(label, labelLength), x, y, width, height, frame);
 });
 EM_JS(void, js_add_button, (int control, const char* name, int nameLength, const char* caption, int captionLength,
                             int x, int y, int width, int height), {
@@ -64,9 +64,9 @@ int length(std::string_view text) { return static_cast<int>(text.size()); }
 
 } // namespace
 
-void addPanel(int control, std::string_view name, std::string_view label, const forms::PixelRect& outer, int frame) {
-    js_add_panel(control, name.data(), length(name), label.data(), length(label), outer.x, outer.y, outer.width,
-                 outer.height, frame);
+void addPanel(std::string_view name, std::string_view label, const forms::PixelRect& outer, int frame) {
+    js_add_panel(name.data(), length(name), label.data(), length(label), outer.x, outer.y, outer.width, outer.height,
+                 frame);
 }
 
 void addButton(int control, std::string_view name, std::string_view caption, const forms::PixelRect& area) {

@@ -18,8 +18,10 @@ namespace miravel::web::page {
 
 // The scene panel: its outer area with a sunken frame of frame pixels, and
 // inside it a canvas named name, an image labelled label for assistive
-// technologies. control is the control's place in the form's list.
-void addPanel(int control, std::string_view name, std::string_view label, const forms::PixelRect& outer, int frame);
+// technologies.
+void addPanel(std::string_view name, std::string_view label, const forms::PixelRect& outer, int frame);
+// A button and a list tell the program of a press or a choice by control,
+// the control's place in the form's list.
 void addButton(int control, std::string_view name, std::string_view caption, const forms::PixelRect& area);
 // A list whose entries are chosen as a person chooses them, also the one it shows.
 void addList(int control, std::string_view name, std::string_view label, std::span<const std::string_view> items,

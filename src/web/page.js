@@ -64,7 +64,7 @@ const Page = (() => {
 
     const panel = {canvas: null, context: null, description: null, pictures: new Map()};
 
-    function addPanel(control, name, label, x, y, width, height, frame) {
+    function addPanel(name, label, x, y, width, height, frame) {
         const box = make('div', 'panel');
         place(box, x, y, width, height);
         const ring = make('div', 'ring');
@@ -127,7 +127,8 @@ const Page = (() => {
         const picture = make('canvas');
         picture.width = width;
         picture.height = height;
-        picture.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length), width, height), 0, 0);
+        const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length);
+        picture.getContext('2d').putImageData(new ImageData(pixels, width, height), 0, 0);
         panel.pictures.set(key, picture);
     }
 
@@ -373,11 +374,17 @@ const Page = (() => {
         close(text);
     }
 
+    // Asked for at once, while the loader is on its way.
+    const PROGRAM = 'miravel.wasm';
+    const programResponse = typeof WebAssembly === 'object' ? fetch(`${PROGRAM}?v=${build}`) : null;
+    // Its failure is said once the loader asks for it, not before.
+    if (programResponse) programResponse.catch(() => {});
+
     async function fetchProgram(imports) {
-        const file = 'miravel.wasm';
+        const file = PROGRAM;
         let response;
         try {
-            response = await fetch(`${file}?v=${build}`);
+            response = await programResponse;
         } catch (error) {
             throw new LoadFailure(`Miravel cannot start: its program, ${file}, could not be fetched. ` +
                                   'Reload the page when the connection is back.', error.message);
@@ -401,7 +408,8 @@ const Page = (() => {
             return;
         }
         if ('serviceWorker' in navigator && window.isSecureContext) {
-            navigator.serviceWorker.register('sw.js').catch((error) => console.warn('Miravel works online only:', error));
+            navigator.serviceWorker.register('sw.js')
+                .catch((error) => console.warn('Miravel works online only:', error));
         }
         window.Module = {
             arguments: optionsOf(location.search),
@@ -433,7 +441,8 @@ const Page = (() => {
             const fault = [wasm.RuntimeError, wasm.Exception].some((kind) => kind && event.error instanceof kind);
             if (running && fault) close('Miravel has stopped. Reload the page to start it again.');
         });
-        document.addEventListener('visibilitychange', () => tell('shown', document.visibilityState === 'visible' ? 1 : 0));
+        document.addEventListener('visibilitychange',
+                                  () => tell('shown', document.visibilityState === 'visible' ? 1 : 0));
         watchRatio();
     }
 

@@ -17,7 +17,9 @@ constexpr std::string_view PanelLabel = "Scene";
 constexpr std::string_view ListLabel = "Scenes";
 constexpr std::string_view Ended = "Miravel has ended. Reload the page to start it again.";
 
-forms::PixelRect translated(const forms::PixelRect& r, int dx, int dy) { return {r.x + dx, r.y + dy, r.width, r.height}; }
+forms::PixelRect translated(const forms::PixelRect& r, int dx, int dy) {
+    return {r.x + dx, r.y + dy, r.width, r.height};
+}
 
 bool contains(const forms::PixelRect& outer, const forms::PixelRect& inner) {
     return outer.x <= inner.x && outer.y <= inner.y && inner.x + inner.width <= outer.x + outer.width &&
@@ -85,15 +87,14 @@ void WebSession::makeWindow() {
         const int index = static_cast<int>(i);
         switch (control.kind()) {
         case forms::ControlKind::PictureBox:
-            page::addPanel(index, control.name(), PanelLabel, area,
+            page::addPanel(control.name(), PanelLabel, area,
                            forms::toPixels(static_cast<const forms::PictureBox&>(control).frame()));
             break;
         case forms::ControlKind::CommandButton:
             page::addButton(index, control.name(), static_cast<const forms::CommandButton&>(control).caption(), area);
             break;
         case forms::ControlKind::ComboBox:
-            page::addList(index, control.name(), ListLabel, static_cast<const forms::ComboBox&>(control).items(),
-                          area);
+            page::addList(index, control.name(), ListLabel, static_cast<const forms::ComboBox&>(control).items(), area);
             break;
         default:
             break;
