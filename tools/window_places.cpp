@@ -9,6 +9,7 @@
 //   CAPTION_<caption>=<name>          a button by its caption
 //   ENTRIES_<name>=(...)              a list's entries, in order
 //   INTERVAL_<name>=ms                a timer's Interval
+//   TABINDEX_<name>=n                 a visible control's place in the tab order
 //   WINDOW_SIZE="width height"
 
 #include "forms/twips.h"
@@ -52,6 +53,7 @@ int main() {
         const forms::PixelRect own = forms::toPixels(visible->area());
         const forms::PictureBox* container = visible->container();
         print("PLACE", visible->name(), container ? inWindow(own, innerOf(*container)) : own);
+        std::printf("TABINDEX_%s=%d\n", visible->name().c_str(), visible->tabIndex());
         if (const auto* box = dynamic_cast<const forms::PictureBox*>(visible); box && !container) {
             print("INNER", box->name(), innerOf(*box));
         }
