@@ -42,11 +42,29 @@ for name in QT_SCALE_FACTOR QT_SCALE_FACTOR_ROUNDING_POLICY QT_ENABLE_HIGHDPI_SC
 done
 
 # Tests run side by side: one of them makes the prefix, the others wait.
+# The Wine server Wine starts by itself is Debian's wineserver, which stays
+# 0 s after the prefix's last program, and a program that starts while the
+# server is on its way out is cut off ("wine client error:0: recvmsg:
+# Connection reset by peer") and never runs. The test programs, run without
+# a display, come one after another: their prefix's server is started here
+# to stay a minute (status 2: one runs already), with Wine's own services
+# as long, which the first program of a server starts: started here, they
+# inherit neither the lock nor a test's output, or the next program, and
+# ctest reading that output, would wait a minute for them to leave. A
+# window's prefix keeps Wine's way, so that its Wine desktop goes with its
+# program and the next window's comes up on the next test's display.
 (
     flock 9
     if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-        "$WINE" wineboot --init >/dev/null 2>&1
+        "$WINE" wineboot --init >/dev/null 2>&1 9>&-
         "${WINE%/*}/wineserver" --wait
+    fi
+    if [[ -z "${DISPLAY:-}" ]]; then
+        if "${WINE%/*}/wineserver" -p60 9>&- >/dev/null 2>&1; then
+            "$WINE" wineboot >/dev/null 2>&1 9>&-
+        else
+            (( $? == 2 ))
+        fi
     fi
 ) 9>"$WINEPREFIX.lock"
 
