@@ -123,6 +123,7 @@ def main():
     finally:
         site.stop()
         bare.stop()
+        webpage.remove_work_folder(WORK)
 
 
 main()

@@ -70,15 +70,8 @@ add_custom_command(
 add_custom_target(miravel_site ALL DEPENDS "${MIRAVEL_SITE_DIR}/index.html" "${MIRAVEL_SITE_DIR}/sw.js")
 add_dependencies(miravel_site miravel_picture_files)
 
-# The page's tests, in headless Chromium: a check of the whole page here,
-# and whatever tests/web registers.
+# The page's tests, in headless Chromium.
 include(CTest)
 if(BUILD_TESTING)
-    add_test(NAME web_page
-        COMMAND /usr/bin/python3 "${PROJECT_SOURCE_DIR}/tests/web/web_page.py" "${MIRAVEL_SITE_DIR}"
-            "$<TARGET_FILE:trace_picture>")
-    set_tests_properties(web_page PROPERTIES TIMEOUT 240 LABELS browser)
-    if(EXISTS "${PROJECT_SOURCE_DIR}/tests/web/CMakeLists.txt")
-        add_subdirectory(tests/web)
-    endif()
+    add_subdirectory(tests/web)
 endif()

@@ -36,7 +36,7 @@ from webpage import SCENES, Browser, Checks, Site, held, open_page, trace_of, wa
 SITE, NATIVE = webpage.arguments("controls.py SITE NATIVE-BUILD")
 PLACES = NATIVE.places
 WORK = webpage.work_folder("web-controls")
-checks = Checks("web controls")
+checks = Checks("web controls", WORK)
 CONTROLS = ["HAIKEI1", "Command2", "Command3", "JIKOKU", "SelectBg"]
 CLOCK_GREY = (0x80, 0x80, 0x80)
 
@@ -317,5 +317,4 @@ try:
             checks.case(title, lambda: run(browser, site))
 finally:
     site.stop()
-checks.say(f"traces in {WORK}")
 checks.finish()

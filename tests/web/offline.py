@@ -30,7 +30,7 @@ from webpage import Browser, Checks, Site, Trace, gzipped_size, held, open_page,
 SITE, NATIVE = webpage.arguments("offline.py SITE NATIVE-BUILD")
 PLACES = NATIVE.places
 WORK = webpage.work_folder("web-offline")
-checks = Checks("web offline")
+checks = Checks("web offline", WORK)
 CONTROLLED_WITHIN = 20  # seconds for the service worker to take the page
 SIZE_MAX = 100_000      # bytes, gzipped, of all the page loads
 CONTROLLER = "return navigator.serviceWorker && navigator.serviceWorker.controller" \
@@ -185,5 +185,4 @@ checks.case("offline", offline)
 checks.case("installing", install)
 checks.case("in a frame", framed)
 checks.case("size", size)
-checks.say(f"traces in {WORK}")
 checks.finish()

@@ -26,7 +26,7 @@ from webpage import Browser, Checks, Site, Trace, held, hex_colour, open_page
 SITE, NATIVE = webpage.arguments("panel.py SITE NATIVE-BUILD")
 PLACES = NATIVE.places
 WORK = webpage.work_folder("web-panel")
-checks = Checks("web panel")
+checks = Checks("web panel", WORK)
 
 
 def shows_a_paint(browser, name, zoom, ratio):
@@ -110,5 +110,4 @@ try:
     checks.case("at zoom 2 on a screen of ratio 2", zoomed)
 finally:
     webpage_site.stop()
-checks.say(f"traces and pictures in {WORK}")
 checks.finish()

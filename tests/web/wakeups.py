@@ -31,7 +31,7 @@ from webpage import Browser, Checks, Site, Trace, held, open_page, wait_for
 SITE, NATIVE = webpage.arguments("wakeups.py SITE NATIVE-BUILD")
 PLACES = NATIVE.places
 WORK = webpage.work_folder("web-wakeups")
-checks = Checks("web wakeups")
+checks = Checks("web wakeups", WORK)
 SPAN = 10           # seconds counted
 SETTLE = 2          # seconds for the page to settle after a load or an action
 FLOOR = 8.25        # the deep sea with the clock: moments a second at which a pixel changes
@@ -195,5 +195,4 @@ try:
             checks.case(title, lambda: run(browser, site))
 finally:
     site.stop()
-checks.say(f"traces in {WORK}")
 checks.finish()

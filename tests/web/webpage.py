@@ -100,8 +100,9 @@ class Checks:
     """A script's findings: each check is said, a failed one goes on to the
     next, and the script's status says whether any failed."""
 
-    def __init__(self, name):
+    def __init__(self, name, work):
         self.name = name
+        self.work = work
         self.failed = []
 
     def say(self, text):
@@ -116,12 +117,16 @@ class Checks:
         return bool(condition)
 
     def finish(self):
+        """Says the outcome and ends the script. The work folder is kept
+        after a failure, or when MIRAVEL_WEB_WORK named it."""
         if self.failed:
             self.say(f"{len(self.failed)} checks failed:")
             for text in self.failed:
                 print(f"  - {text}", flush=True)
+            self.say(f"traces and pictures in {self.work}")
             sys.exit(1)
         self.say("all checks passed")
+        remove_work_folder(self.work)
         sys.exit(0)
 
     def case(self, title, run):
@@ -632,10 +637,16 @@ def held(checks, native, trace, what):
 
 
 def work_folder(name):
-    """Where a script keeps its traces and pictures: kept after a failure."""
+    """Where a script keeps its traces and pictures (see Checks.finish)."""
     folder = os.environ.get("MIRAVEL_WEB_WORK") or tempfile.mkdtemp(prefix=f"miravel-{name}-")
     os.makedirs(folder, exist_ok=True)
     return folder
+
+
+def remove_work_folder(folder):
+    """Removes a work folder made here; one MIRAVEL_WEB_WORK named stays."""
+    if not os.environ.get("MIRAVEL_WEB_WORK"):
+        shutil.rmtree(folder, ignore_errors=True)
 
 
 def arguments(usage):
