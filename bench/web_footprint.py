@@ -4,9 +4,9 @@
 
 - the first painted panel after a load: the moment of the trace's first
   "painted" line (on the wall clock, by the trace's first line) against the
-  navigation's start and the load event (performance timing); the first
-  load of a fresh profile, then the median of LOADS reloads, the service
-  worker's cache warm;
+  navigation's start and the load event (performance timing); the median
+  of LOADS first visits, each in a fresh profile, then of LOADS reloads,
+  the service worker's cache warm;
 - for each configuration, over SECONDS: the page's wake-ups a second (the
   callbacks of timers, animation frames, idle callbacks, posted tasks and
   messages that fire, counted by the tests' probe), its main thread's busy
@@ -89,20 +89,28 @@ def measure(browser, url, hidden=False, program=True):
     return row
 
 
+def say_first_paints(what, paints):
+    print(f"first painted panel, median of {len(paints)} {what}: "
+          f"{statistics.median(p[0] for p in paints):.1f} ms after the navigation's start "
+          f"(min {min(p[0] for p in paints):.1f}, max {max(p[0] for p in paints):.1f}), "
+          f"{statistics.median(p[1] for p in paints):+.1f} ms from the load event "
+          f"(min {min(p[1] for p in paints):+.1f}, max {max(p[1] for p in paints):+.1f})", flush=True)
+
+
 def main():
     site = Site(SITE)
     bare = Site(HERE)
     try:
+        cold = []
+        for _ in range(LOADS):
+            with Browser() as fresh:
+                fresh.viewport(*NATIVE.places.window)
+                cold.append(first_paint(fresh, site.url("trace")))
+        say_first_paints("first visits, each in a fresh profile", cold)
         with Browser() as browser:
             browser.viewport(*NATIVE.places.window)
-            cold = first_paint(browser, site.url("trace"))
-            warm = [first_paint(browser, site.url("trace")) for _ in range(LOADS)]
-            print(f"first painted panel, first load of a fresh profile: {cold[0]:.1f} ms after the navigation's "
-                  f"start, {cold[1]:+.1f} ms from the load event")
-            print(f"first painted panel, median of {LOADS} reloads: "
-                  f"{statistics.median(w[0] for w in warm):.1f} ms after the navigation's start "
-                  f"(min {min(w[0] for w in warm):.1f}, max {max(w[0] for w in warm):.1f}), "
-                  f"{statistics.median(w[1] for w in warm):+.1f} ms from the load event")
+            first_paint(browser, site.url("trace"))
+            say_first_paints("reloads", [first_paint(browser, site.url("trace")) for _ in range(LOADS)])
 
             rows = [
                 ("nothing shown", site.url("trace"), False, True),

@@ -374,30 +374,54 @@ const Page = (() => {
         close(text);
     }
 
-    // Asked for at once, while the loader is on its way.
+    // Fetched and compiled at once, while the loader is on its way. Its
+    // failure is said once the loader asks for it, not before.
     const PROGRAM = 'miravel.wasm';
-    const programResponse = typeof WebAssembly === 'object' ? fetch(`${PROGRAM}?v=${build}`) : null;
-    // Its failure is said once the loader asks for it, not before.
-    if (programResponse) programResponse.catch(() => {});
+    const compiledProgram = typeof WebAssembly === 'object' ? compileProgram() : null;
+    if (compiledProgram) compiledProgram.catch(() => {});
 
-    async function fetchProgram(imports) {
-        const file = PROGRAM;
+    async function compileProgram() {
         let response;
         try {
-            response = await programResponse;
+            response = await fetch(`${PROGRAM}?v=${build}`);
         } catch (error) {
-            throw new LoadFailure(`Miravel cannot start: its program, ${file}, could not be fetched. ` +
+            throw new LoadFailure(`Miravel cannot start: its program, ${PROGRAM}, could not be fetched. ` +
                                   'Reload the page when the connection is back.', error.message);
         }
         if (!response.ok) {
-            throw new LoadFailure(`Miravel cannot start: its program, ${file}, could not be fetched ` +
+            throw new LoadFailure(`Miravel cannot start: its program, ${PROGRAM}, could not be fetched ` +
                                   `(${response.status} ${response.statusText}). Reload the page to try again.`);
         }
+        // Compiled as it arrives from a server that says it is WebAssembly;
+        // from one that does not, once it is whole.
+        const type = (response.headers.get('Content-Type') || '').split(';')[0].trim();
         try {
-            return await WebAssembly.instantiate(await response.arrayBuffer(), imports);
+            return type === 'application/wasm' && WebAssembly.compileStreaming
+                ? await WebAssembly.compileStreaming(response)
+                : await WebAssembly.compile(await response.arrayBuffer());
         } catch (error) {
-            throw new LoadFailure(`Miravel cannot start: its program, ${file}, is damaged. ` +
-                                  'Reload the page to fetch it again.', error.message);
+            throw damaged(error);
+        }
+    }
+
+    function damaged(error) {
+        return new LoadFailure(`Miravel cannot start: its program, ${PROGRAM}, is damaged. ` +
+                               'Reload the page to fetch it again.', error.message);
+    }
+
+    async function instantiateProgram(imports) {
+        const module = await compiledProgram;
+        try {
+            return {module, instance: await WebAssembly.instantiate(module, imports)};
+        } catch (error) {
+            throw damaged(error);
+        }
+    }
+
+    function keepForOffline() {
+        if ('serviceWorker' in navigator && window.isSecureContext) {
+            navigator.serviceWorker.register('sw.js')
+                .catch((error) => console.warn('Miravel works online only:', error));
         }
     }
 
@@ -407,14 +431,10 @@ const Page = (() => {
                   'WebAssembly, or has it turned off.');
             return;
         }
-        if ('serviceWorker' in navigator && window.isSecureContext) {
-            navigator.serviceWorker.register('sw.js')
-                .catch((error) => console.warn('Miravel works online only:', error));
-        }
         window.Module = {
             arguments: optionsOf(location.search),
             instantiateWasm(imports, receive) {
-                fetchProgram(imports)
+                instantiateProgram(imports)
                     .then((result) => receive(result.instance, result.module))
                     .catch((error) => {
                         console.error('Miravel:', error.detail || error.message);
@@ -424,6 +444,9 @@ const Page = (() => {
                 return {};
             },
             onRuntimeInitialized: () => { running = true; },
+            // The service worker fetches the whole site again to keep it:
+            // not before the window has come up, which it would slow.
+            postRun: [keepForOffline],
             onAbort(what) {
                 console.error('Miravel:', what);
                 if (!windowElement.hidden) close('Miravel has stopped. Reload the page to start it again.');

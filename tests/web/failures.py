@@ -8,7 +8,9 @@
   one is shown all the same;
 - a damaged WebAssembly program (cut in half), a missing one (404), and a
   browser without WebAssembly each leave a message in #message, in view,
-  not a blank page.
+  not a blank page;
+- a server that does not call the program WebAssembly (Content-Type
+  application/octet-stream), as some static hosts do, still runs it.
 
 Usage: failures.py SITE NATIVE-BUILD
 """
@@ -82,6 +84,19 @@ def no_program(what, replaced=None, flags=()):
     return run
 
 
+def untyped_program():
+    served = Site(SITE, types={".wasm": "application/octet-stream"})
+    try:
+        with Browser() as browser:
+            browser.viewport(*VIEW)
+            open_page(browser, served, "trace&scene=eternity")
+            checks.check(not message(browser), f"the program served as bytes: no message ({message(browser)!r})")
+            held(checks, NATIVE, Trace(browser.lines(), os.path.join(WORK, "untyped.jsonl")),
+                 "the program served as bytes")
+    finally:
+        served.stop()
+
+
 site = Site(SITE)
 wasm = site.wasm()
 try:
@@ -95,6 +110,7 @@ try:
     # V8 without its compilers has no WebAssembly, as in a browser whose
     # security settings turn them off; this Chromium ignores --noexpose_wasm.
     checks.case("no WebAssembly", no_program("a browser without WebAssembly", flags=["--js-flags=--jitless"]))
+    checks.case("a server that does not say WebAssembly", untyped_program)
 finally:
     site.stop()
 checks.finish()

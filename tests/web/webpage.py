@@ -360,9 +360,10 @@ class Site:
     """The built site served on 127.0.0.1 at an ephemeral port, as `make
     web-run` serves it: every request is noted with its size. `replaced`
     maps a path ("/x.wasm") to bytes served instead, or None for a 404;
-    `extra` adds pages of the test's own."""
+    `extra` adds pages of the test's own; `types` maps a file name's
+    ending (".wasm") to the Content-Type said for it instead."""
 
-    def __init__(self, root, replaced=None, extra=None):
+    def __init__(self, root, replaced=None, extra=None, types=None):
         self.root = os.path.abspath(root)
         self.replaced = dict(replaced or {})
         self.replaced.update(extra or {})
@@ -372,7 +373,7 @@ class Site:
         class Handler(http.server.SimpleHTTPRequestHandler):
             extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
                               ".wasm": "application/wasm", ".webmanifest": "application/manifest+json",
-                              ".js": "text/javascript", ".json": "application/json"}
+                              ".js": "text/javascript", ".json": "application/json", **(types or {})}
 
             def __init__(self, *args, **kwargs):
                 super().__init__(*args, directory=site.root, **kwargs)
