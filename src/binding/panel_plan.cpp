@@ -63,4 +63,18 @@ std::vector<PanelStep> planPanel(const forms::PictureBox& panel, const PixelRect
     return steps;
 }
 
+PixelRect changedInPanel(const forms::PictureBox& panel, const forms::PictureBox* container,
+                         const forms::TwipRect& area) {
+    PixelRect pixels = forms::toPixels(area);
+    if (container == nullptr) {
+        const PixelRect outer = areaOf(panel);
+        const int frame = forms::toPixels(panel.frame());
+        pixels = {pixels.x - outer.x - frame, pixels.y - outer.y - frame, pixels.width, pixels.height};
+    } else if (container != &panel) {
+        const PixelRect box = areaOf(*container);
+        pixels = {pixels.x + box.x, pixels.y + box.y, pixels.width, pixels.height};
+    }
+    return forms::intersected(pixels, forms::toPixels(panel.inner()));
+}
+
 } // namespace miravel::binding

@@ -71,4 +71,12 @@ forms::PixelRect captionBox(const forms::PixelRect& labelArea);
 // part and the inner area.
 std::vector<PanelStep> planPanel(const forms::PictureBox& panel, const forms::PixelRect& part);
 
+// Where a change the form reports for area lands in panel's inner area, as
+// planPanel takes its parts: area lies in container's inner area, or on the
+// window where container is null (and counts where it overlaps the inner
+// area, through the panel's place and frame), or in a picture box inside
+// panel (through the box's place). Empty where it misses the inner area.
+forms::PixelRect changedInPanel(const forms::PictureBox& panel, const forms::PictureBox* container,
+                                const forms::TwipRect& area);
+
 } // namespace miravel::binding

@@ -1,5 +1,6 @@
 #include "desktop/main_window.h"
 
+#include "binding/panel_plan.h"
 #include "desktop/geometry.h"
 #include "desktop/palette_colour.h"
 #include "desktop/pixel_scale.h"
@@ -143,21 +144,9 @@ QPushButton* MainWindow::makeButton(const forms::CommandButton& button) {
 
 void MainWindow::repaint(const forms::PictureBox* container, const forms::TwipRect& area) {
     panel_->modelChanged();
-    const QRect pixels = toQRect(area);
-    if (container == &form_.HAIKEI1) {
-        panel_->invalidate(pixels);
-        return;
-    }
-    if (container == nullptr) {
-        // On the window itself: the panel's own background changed, or something
-        // lying over it; whatever overlaps the inner area is painted afresh.
-        const QRect inWindow = pixels & panelOuterRect(form_);
-        if (!inWindow.isEmpty()) panel_->invalidate(inWindow.translated(-panelInnerOrigin(form_)));
-        update(pixels);
-        return;
-    }
-    // Inside a picture box in the panel: map through the box's place.
-    panel_->invalidate(pixels.translated(toQRect(container->area()).topLeft()));
+    panel_->invalidate(toQRect(binding::changedInPanel(form_.HAIKEI1, container, area)));
+    // On the window itself, the window's own pixels there change too.
+    if (container == nullptr) update(toQRect(area));
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

@@ -1,6 +1,7 @@
 #include "web/web_session.h"
 
 #include "binding/error_text.h"
+#include "binding/panel_plan.h"
 #include "binding/scene_description.h"
 #include "binding/trace_lines.h"
 #include "web/page.h"
@@ -16,10 +17,6 @@ namespace {
 constexpr std::string_view PanelLabel = "Scene";
 constexpr std::string_view ListLabel = "Scenes";
 constexpr std::string_view Ended = "Miravel has ended. Reload the page to start it again.";
-
-forms::PixelRect translated(const forms::PixelRect& r, int dx, int dy) {
-    return {r.x + dx, r.y + dy, r.width, r.height};
-}
 
 bool contains(const forms::PixelRect& outer, const forms::PixelRect& inner) {
     return outer.x <= inner.x && outer.y <= inner.y && inner.x + inner.width <= outer.x + outer.width &&
@@ -148,20 +145,8 @@ void WebSession::rescale() {
     show();
 }
 
-// Into the panel's inner area, as the desktop's window maps it: a change on
-// the window itself counts where it overlaps the panel.
 void WebSession::repaint(const forms::VisibleControl& source, const forms::TwipRect& area) {
-    const forms::PictureBox* container = source.container();
-    forms::PixelRect pixels = forms::toPixels(area);
-    if (container == nullptr) {
-        const forms::PixelRect outer = forms::toPixels(form_.HAIKEI1.area());
-        const int frame = forms::toPixels(form_.HAIKEI1.frame());
-        pixels = translated(pixels, -(outer.x + frame), -(outer.y + frame));
-    } else if (container != &form_.HAIKEI1) {
-        const forms::PixelRect box = forms::toPixels(container->area());
-        pixels = translated(pixels, box.x, box.y);
-    }
-    pixels = forms::intersected(pixels, forms::toPixels(form_.HAIKEI1.inner()));
+    const forms::PixelRect pixels = binding::changedInPanel(form_.HAIKEI1, source.container(), area);
     if (pixels.empty()) return;
     // Frames stacked at one place report the same area in turn: drawn once.
     if (std::any_of(dirty_.begin(), dirty_.end(), [&](const forms::PixelRect& r) { return contains(r, pixels); }))

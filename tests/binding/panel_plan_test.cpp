@@ -192,6 +192,23 @@ TEST_F(PanelPlanTest, ASunkenFrameTakesItsWidthOffTheInnerArea) {
     EXPECT_TRUE(planPanel(panel, {96, 0, 4, 80}).empty());
 }
 
+// The form reports a change in its control's container's coordinates: it
+// lands where planPanel draws that part.
+TEST_F(PanelPlanTest, AChangeLandsInTheInnerAreaThroughItsContainersPlace) {
+    panel.setArea(twips(10, 20, 100, 80));
+    panel.setSunken(true); // the inner area, 96 x 76, from the window's (12, 22)
+    EXPECT_EQ(changedInPanel(panel, &panel, twips(5, 6, 7, 8)), (PixelRect{5, 6, 7, 8}));
+    // On the window: through the panel's place and frame, cut to the inner area.
+    EXPECT_EQ(changedInPanel(panel, nullptr, twips(0, 0, 20, 30)), (PixelRect{0, 0, 8, 8}));
+    EXPECT_EQ(changedInPanel(panel, nullptr, twips(50, 60, 4, 4)), (PixelRect{38, 38, 4, 4}));
+    // In the box, which lies at (40, 30) in the panel.
+    EXPECT_EQ(changedInPanel(panel, &box, twips(1, 2, 3, 4)), (PixelRect{41, 32, 3, 4}));
+    // Over the inner area's edge, what is left of it; beside it, nothing.
+    EXPECT_EQ(changedInPanel(panel, &panel, twips(90, 70, 20, 20)), (PixelRect{90, 70, 6, 6}));
+    EXPECT_TRUE(changedInPanel(panel, nullptr, twips(0, 0, 12, 200)).empty());
+    EXPECT_TRUE(changedInPanel(panel, &box, twips(60, 0, 10, 10)).empty());
+}
+
 // Before the clock's first tick its label shows as an empty grey box.
 TEST_F(PanelPlanTest, AnEmptyCaptionStillHasItsLabelFilled) {
     label.setCaption("");
