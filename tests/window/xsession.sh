@@ -146,7 +146,9 @@ window_report() {
         echo "the program runs, $(grep '^State' "/proc/$APP_PID/status"), waiting in $(cat "/proc/$APP_PID/wchan")"
         command -v gdb >/dev/null && timeout 20 gdb -p "$APP_PID" -batch -ex bt 2>/dev/null | grep '^#' | head -n 25
     else
-        echo "the program has ended"
+        local status=0
+        wait "$APP_PID" || status=$?
+        echo "the program has ended, status $status"
     fi
     local id
     for id in $(search_windows --name '^Form1$'); do
